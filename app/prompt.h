@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// Every message box and the save dialog go through this seam, so tests can
+// script the answers and read back what the user would have seen.
+class Prompt {
+public:
+    enum class Icon { None, Warning, Question, Information };
+    enum class Buttons { Ok, YesNo };
+    enum class Answer { Ok, Yes, No };
+
+    virtual ~Prompt() = default;
+
+    // Shows a modal message box. An empty title means the application title.
+    // defaultButton names the button that Enter presses.
+    virtual Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons,
+                           Answer defaultButton) = 0;
+
+    // Shows the save dialog; returns the chosen path, or an empty text when cancelled.
+    // filter is in the "Name (*.ext)|*.ext|" form the program passes around.
+    virtual QString saveFileName(const QString& title, const QString& filter) = 0;
+};
+
+// The prompt the program uses. Defaults to the Qt implementation; tests install their own.
+Prompt& prompt();
+// Installs p (not owned) as the program's prompt; nullptr restores the Qt one.
+void setPrompt(Prompt* p);
+
+// QMessageBox and QFileDialog.
+class QtPrompt : public Prompt {
+public:
+    Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons,
+                   Answer defaultButton) override;
+    QString saveFileName(const QString& title, const QString& filter) override;
+};
+
+// The application title: the caption of every message box shown without one of its own.
+QString appTitle();
+void setAppTitle(const QString& title);
