@@ -1,0 +1,162 @@
+#include "cli/phone_list_input.h"
+
+#include <QFile>
+
+namespace {
+
+[[noreturn]] void fail(const QString& fileName, int line, const QString& why) {
+    const QString where = line > 0 ? fileName + QLatin1Char(':') + QString::number(line) : fileName;
+    throw InputError((where + QStringLiteral(": ") + why).toStdString());
+}
+
+// QString::fromUtf8 replaces bad sequences silently, so find them first: the user must hear of them.
+int lineOfInvalidUtf8(const QByteArray& bytes) {
+    int line = 1;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c == '\n')
+            ++line;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned min = 0;
+        unsigned cp = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1, min = 0x80, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2, min = 0x800, cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return line;
+        }
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= n || (p[i + k] & 0xC0) != 0x80)
+                return line;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return line;
+        i += extra + 1;
+    }
+    return 0;
+}
+
+bool isHeader(const std::vector<QString>& fields) {
+    const auto& names = phoneListColumnNames();
+    if (fields.size() != names.size())
+        return false;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (fields[i].trimmed().compare(names[i], Qt::CaseInsensitive) != 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
+const std::array<QString, 8>& phoneListColumnNames() {
+    static const std::array<QString, 8> names = {
+        QStringLiteral("Last Name"),   QStringLiteral("First Name"),  QStringLiteral("Spouse/Kids"),
+        QStringLiteral("Address"),     QStringLiteral("Home Number"), QStringLiteral("Work Number"),
+        QStringLiteral("Cell Number"), QStringLiteral("E-mail")};
+    return names;
+}
+
+std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QString& fileName) {
+    if (const int bad = lineOfInvalidUtf8(bytes))
+        fail(fileName, bad, QStringLiteral("not valid UTF-8 text"));
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+
+    std::vector<PhoneListRow> rows;
+    std::vector<QString> fields;
+    QString field;
+    bool quoted = false;     // inside a quoted field
+    bool wasQuoted = false;  // the current field began with a quote
+    int line = 1;            // physical line being read
+    int recordLine = 1;      // line on which the current record began
+    bool firstRecord = true;
+
+    auto endField = [&] {
+        if (field.size() > kMaxFieldLength)
+            fail(fileName, recordLine,
+                 QStringLiteral("field %1 has %2 characters; at most %3 fit")
+                     .arg(fields.size() + 1)
+                     .arg(field.size())
+                     .arg(kMaxFieldLength));
+        fields.push_back(field);
+        field.clear();
+        wasQuoted = false;
+    };
+    auto endRecord = [&] {
+        endField();
+        if (fields.size() > 8)
+            fail(fileName, recordLine, QStringLiteral("%1 fields; a line holds at most 8").arg(fields.size()));
+        if (!(firstRecord && isHeader(fields))) {
+            PhoneListRow row;
+            for (size_t i = 0; i < fields.size(); ++i)
+                row[i] = fields[i];
+            rows.push_back(row);
+        }
+        firstRecord = false;
+        fields.clear();
+    };
+
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                    field += QLatin1Char('"');
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                if (c == QLatin1Char('\n'))
+                    ++line;
+                field += c;
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            if (!field.isEmpty() || wasQuoted)
+                fail(fileName, line, QStringLiteral("a quote inside an unquoted field; quote the whole field"));
+            quoted = wasQuoted = true;
+        } else if (c == QLatin1Char(',')) {
+            endField();
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            endRecord();
+            ++line;
+            recordLine = line;
+        } else {
+            if (wasQuoted)
+                fail(fileName, line, QStringLiteral("text after a closing quote"));
+            field += c;
+        }
+    }
+    if (quoted)
+        fail(fileName, recordLine, QStringLiteral("a quoted field is never closed"));
+    if (!field.isEmpty() || !fields.empty() || wasQuoted)
+        endRecord();
+    return rows;
+}
+
+std::vector<PhoneListRow> readPhoneListCsv(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(path, 0, QStringLiteral("cannot be read: ") + file.errorString());
+    // The list is at most tens of thousands of short lines; refuse anything absurd before reading it whole.
+    constexpr qint64 kMaxBytes = qint64(256) << 20;
+    if (file.size() > kMaxBytes)
+        fail(path, 0, QStringLiteral("is larger than 256 MB; that is no phone list"));
+    return parsePhoneListCsv(file.readAll(), path);
+}
