@@ -1,6 +1,11 @@
 #include "cli/phone_list_input.h"
 
+#include "sheet/xls/xls_io.h"
+
 #include <QFile>
+
+#include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -56,13 +61,96 @@ bool isHeader(const std::vector<QString>& fields) {
     return true;
 }
 
+// A number as the General format shows it: up to 15 significant digits, no trailing zeros.
+QString shownNumber(double v) {
+    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e15)
+        return QString::number(static_cast<long long>(v));
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.15g", v);
+    return QString::fromLatin1(buffer);
+}
+
+QString cellText(const sheet::Sheet& s, int row, int column) {
+    const sheet::Cell* c = s.cell(row, column);
+    if (!c)
+        return {};
+    if (const std::string* t = c->text())
+        return QString::fromStdString(*t);
+    if (const double* d = c->number())
+        return shownNumber(*d);
+    return {};
+}
+
+bool rowHoldsNames(const sheet::Sheet& s, int row, int firstColumn) {
+    const auto& names = phoneListColumnNames();
+    for (int k = 0; k < 8; ++k)
+        if (cellText(s, row, firstColumn + k).trimmed().compare(names[size_t(k)], Qt::CaseInsensitive) != 0)
+            return false;
+    return true;
+}
+
 } // namespace
 
+std::vector<PhoneListRow> phoneListFromWorkbook(const sheet::Workbook& workbook, const QString& fileName) {
+    if (workbook.sheetCount() == 0)
+        fail(fileName, 0, QStringLiteral("holds no sheet"));
+    const sheet::Sheet& s = workbook.sheetAt(0);
+
+    // Our own sheet: header in row 4, columns B to I; the list runs to the last row with a cell there.
+    const bool own = rowHoldsNames(s, 3, 1);
+    const int firstColumn = own ? 1 : 0;
+    const int firstRow = own ? 4 : (rowHoldsNames(s, 0, 0) ? 1 : 0);
+
+    int lastRow = firstRow - 1;
+    for (int r = firstRow; r < s.rowCount(); ++r) {
+        const sheet::Row* row = s.row(r);
+        for (size_t c = 0; row && c < row->cells.size(); ++c) {
+            if (!row->present[c])
+                continue;
+            const int column = static_cast<int>(c);
+            const bool holdsValue = !row->cells[c].isBlank();
+            if (!own && column >= 8 && holdsValue)
+                fail(fileName, r + 1,
+                     QStringLiteral("a value in column %1; the list has eight columns, A to H").arg(column + 1));
+            if (column >= firstColumn && column < firstColumn + 8 && (own || holdsValue))
+                lastRow = r;
+        }
+    }
+
+    std::vector<PhoneListRow> rows;
+    for (int r = firstRow; r <= lastRow; ++r) {
+        PhoneListRow row;
+        for (int k = 0; k < 8; ++k) {
+            row[size_t(k)] = cellText(s, r, firstColumn + k);
+            if (row[size_t(k)].size() > kMaxFieldLength)
+                fail(fileName, r + 1,
+                     QStringLiteral("a cell has %1 characters; at most %2 fit")
+                         .arg(row[size_t(k)].size())
+                         .arg(kMaxFieldLength));
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<PhoneListRow> readPhoneListXls(const QString& path) {
+    if (!QFile::exists(path))
+        fail(path, 0, QStringLiteral("cannot be read: no such file"));
+    try {
+        const auto workbook = sheet::xls::readFile(path.toStdString());
+        return phoneListFromWorkbook(*workbook, path);
+    } catch (const InputError&) {
+        throw;
+    } catch (const std::exception& e) {
+        fail(path, 0, QStringLiteral("is not a readable Excel 97-2003 workbook: ") + QString::fromUtf8(e.what()));
+    }
+}
+
 const std::array<QString, 8>& phoneListColumnNames() {
-    static const std::array<QString, 8> names = {
-        QStringLiteral("Last Name"),   QStringLiteral("First Name"),  QStringLiteral("Spouse/Kids"),
-        QStringLiteral("Address"),     QStringLiteral("Home Number"), QStringLiteral("Work Number"),
-        QStringLiteral("Cell Number"), QStringLiteral("E-mail")};
+    static const std::array<QString, 8> names = {QStringLiteral("Last Name"),   QStringLiteral("First Name"),
+                                                 QStringLiteral("Spouse/Kids"), QStringLiteral("Address"),
+                                                 QStringLiteral("Home Number"), QStringLiteral("Work Number"),
+                                                 QStringLiteral("Cell Number"), QStringLiteral("E-mail")};
     return names;
 }
 
@@ -76,10 +164,10 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
     std::vector<PhoneListRow> rows;
     std::vector<QString> fields;
     QString field;
-    bool quoted = false;     // inside a quoted field
-    bool wasQuoted = false;  // the current field began with a quote
-    int line = 1;            // physical line being read
-    int recordLine = 1;      // line on which the current record began
+    bool quoted = false;    // inside a quoted field
+    bool wasQuoted = false; // the current field began with a quote
+    int line = 1;           // physical line being read
+    int recordLine = 1;     // line on which the current record began
     bool firstRecord = true;
 
     auto endField = [&] {

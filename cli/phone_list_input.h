@@ -2,6 +2,8 @@
 
 // Reading a phone list for the export command from outside files.
 
+#include "sheet/model/workbook.h"
+
 #include <QString>
 
 #include <array>
@@ -23,6 +25,14 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
 
 // Reads and parses a CSV file.
 std::vector<PhoneListRow> readPhoneListCsv(const QString& path);
+
+// Takes the list from the first sheet of a workbook: either a sheet this program made
+// (column names in B4:I4, the list from row 5) or a plain table of eight columns from
+// column A, optionally under a row of the column names. Numbers become their shown text.
+std::vector<PhoneListRow> phoneListFromWorkbook(const sheet::Workbook& workbook, const QString& fileName);
+
+// Reads an .xls file and takes the list from it as above.
+std::vector<PhoneListRow> readPhoneListXls(const QString& path);
 
 // The column names, in the grid's order.
 const std::array<QString, 8>& phoneListColumnNames();

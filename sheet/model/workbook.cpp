@@ -6,7 +6,9 @@
 namespace sheet {
 namespace {
 
-void mix(std::size_t& seed, std::size_t value) { seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2); }
+void mix(std::size_t& seed, std::size_t value) {
+    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+}
 
 void checkCell(int row, int column) {
     if (row < 0 || row >= kMaxRows || column < 0 || column >= kMaxColumns)
@@ -30,7 +32,9 @@ std::size_t hashOf(const CellFormat& f) {
     return h;
 }
 
-FormatTable::FormatTable() { intern(CellFormat{}); }
+FormatTable::FormatTable() {
+    intern(CellFormat{});
+}
 
 FormatId FormatTable::intern(const CellFormat& format) {
     const std::size_t h = hashOf(format);

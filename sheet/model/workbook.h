@@ -59,7 +59,7 @@ struct Font {
 
 struct CellFormat {
     Font font;
-    ColorIndex fill = kAutomatic; // solid fill in this colour; kAutomatic = no fill
+    ColorIndex fill = kAutomatic;    // solid fill in this colour; kAutomatic = no fill
     std::array<Border, 4> borders{}; // indexed by Edge
     HAlign hAlign = HAlign::General;
     VAlign vAlign = VAlign::Bottom;
@@ -104,10 +104,10 @@ struct Cell {
 };
 
 struct Row {
-    std::vector<Cell> cells;       // index = column; only up to the last cell present
-    std::vector<bool> present;     // which entries of cells exist (same size as cells)
-    std::optional<double> height;  // points; none = the sheet's default height
-    bool customHeight = false;     // set explicitly (RowHeight) rather than auto-fitted
+    std::vector<Cell> cells;        // index = column; only up to the last cell present
+    std::vector<bool> present;      // which entries of cells exist (same size as cells)
+    std::optional<double> height;   // points; none = the sheet's default height
+    bool customHeight = false;      // set explicitly (RowHeight) rather than auto-fitted
     std::optional<FormatId> format; // format of the whole row, for cells not present
 };
 
@@ -143,7 +143,7 @@ struct PageSetup {
     double footerMargin = 21.6;
     PrintComments printComments = PrintComments::None;
     Orientation orientation = Orientation::Portrait;
-    int paperSize = 9; // object-model code: 9 A4, 1 Letter
+    int paperSize = 9;       // object-model code: 9 A4, 1 Letter
     bool fitToPages = false; // true: FitToPagesWide/Tall apply; false: zoom applies
     int zoom = 100;          // percent, 10..400
     int fitToPagesWide = 1;  // 0 = automatic

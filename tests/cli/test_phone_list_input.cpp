@@ -3,7 +3,9 @@
 #include <QtTest>
 
 namespace {
-std::vector<PhoneListRow> parse(const char* csv) { return parsePhoneListCsv(QByteArray(csv), QStringLiteral("in.csv")); }
+std::vector<PhoneListRow> parse(const char* csv) {
+    return parsePhoneListCsv(QByteArray(csv), QStringLiteral("in.csv"));
+}
 
 QString errorOf(const QByteArray& csv) {
     try {
@@ -54,6 +56,44 @@ private slots:
         const QByteArray fits(1024, 'x');
         QCOMPARE(errorOf(fits), QString());
         QVERIFY(errorOf("\"multi\nline\"," + fits + "x").startsWith(QStringLiteral("in.csv:1: field 2 has 1025")));
+    }
+
+    void takesOwnSheetFromRowFiveAndPlainTablesFromColumnA() {
+        using sheet::Workbook;
+        auto put = [](sheet::Sheet& s, int r, int c, const char* text) { s.cellAt(r, c).value = std::string(text); };
+        Workbook own;
+        sheet::Sheet& s = own.addSheet("Phone List");
+        put(s, 1, 1, "Our Organization's Telephone List");
+        const auto& names = phoneListColumnNames();
+        for (int k = 0; k < 8; ++k)
+            put(s, 3, 1 + k, names[size_t(k)].toUtf8().constData());
+        put(s, 4, 1, "Darezo");
+        s.cellAt(5, 5).value = 2678237.0;
+        s.cellAt(6, 8); // a formatted but empty last row still counts as a row of the list
+        const auto rows = phoneListFromWorkbook(own, QStringLiteral("own.xls"));
+        QCOMPARE(rows.size(), size_t(3));
+        QCOMPARE(rows[0][0], QStringLiteral("Darezo"));
+        QCOMPARE(rows[1][4], QStringLiteral("2678237"));
+
+        Workbook plain;
+        sheet::Sheet& p = plain.addSheet("Sheet1");
+        for (int k = 0; k < 8; ++k)
+            put(p, 0, k, names[size_t(k)].toUtf8().constData());
+        put(p, 1, 0, "A");
+        put(p, 3, 7, "h@example.com");
+        p.cellAt(9, 3); // formatting alone does not lengthen a plain table
+        const auto plainRows = phoneListFromWorkbook(plain, QStringLiteral("plain.xls"));
+        QCOMPARE(plainRows.size(), size_t(3));
+        QCOMPARE(plainRows[2][7], QStringLiteral("h@example.com"));
+
+        put(p, 4, 8, "ninth");
+        try {
+            phoneListFromWorkbook(plain, QStringLiteral("plain.xls"));
+            QFAIL("no error");
+        } catch (const InputError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()),
+                     QStringLiteral("plain.xls:5: a value in column 9; the list has eight columns, A to H"));
+        }
     }
 
     void missingFileNamesTheFile() {
