@@ -24,6 +24,8 @@ AppFactory& appFactory() {
     return gInstalled ? *gInstalled : engine;
 }
 
-void setAppFactory(AppFactory* f) { gInstalled = f; }
+void setAppFactory(AppFactory* f) {
+    gInstalled = f;
+}
 
 } // namespace sheet
