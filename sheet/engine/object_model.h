@@ -71,13 +71,13 @@ public:
     const std::vector<CellRange>& areas() const { return mAreas; }
 
     // Makes the range the sheet's selection; the active cell becomes its first cell.
-    void Select();
+    void Select() const;
     // Removes contents and formats (column widths and row heights stay).
-    void Clear();
-    void ClearContents();
+    void Clear() const;
+    void ClearContents() const;
     // Merges each area into one cell, keeping the top-left value. A one-cell merge changes nothing.
-    void Merge();
-    void UnMerge();
+    void Merge() const;
+    void UnMerge() const;
 
     om::Font Font() const;
     om::Interior Interior() const;
@@ -85,29 +85,29 @@ public:
 
     // Characters of the default font's digit, 0..255. Reads give the first column's.
     double ColumnWidth() const;
-    void setColumnWidth(double width);
+    void setColumnWidth(double width) const;
     // Points, 0..409. Setting it marks the rows' heights as custom.
     double RowHeight() const;
-    void setRowHeight(double points);
+    void setRowHeight(double points) const;
     bool WrapText() const;
-    void setWrapText(bool wrap);
+    void setWrapText(bool wrap) const;
     bool Locked() const;
-    void setLocked(bool locked);
+    void setLocked(bool locked) const;
     bool FormulaHidden() const;
-    void setFormulaHidden(bool hidden);
+    void setFormulaHidden(bool hidden) const;
 
     // The first cell's content as typed text.
     std::string FormulaR1C1() const;
     // Enters text into every cell as typed input: a number only when it shows exactly
     // as typed ("12345", "-5"), otherwise the literal text; never a formula. Empty clears.
-    void setFormulaR1C1(const std::string& text);
+    void setFormulaR1C1(const std::string& text) const;
     // The first cell's stored value.
     CellValue Value() const;
 
     om::Range EntireRow() const;
     om::Range EntireColumn() const;
     // Rows (whole rows): each row's height from the text it holds, no longer custom.
-    void AutoFit();
+    void AutoFit() const;
 
     om::RangeItems Rows() const;
     om::RangeItems Columns() const;
@@ -147,21 +147,21 @@ class Font {
 public:
     explicit Font(Range range) : mRange(std::move(range)) {}
     std::string Name() const;
-    void setName(const std::string& name);
+    void setName(const std::string& name) const;
     double Size() const; // points
-    void setSize(double points);
+    void setSize(double points) const;
     // "Regular", "Bold", "Italic" or "Bold Italic".
     std::string FontStyle() const;
     // Bold when the text names bold, italic when it names italic or oblique, otherwise
     // regular ("Regular", "General", "Normal" ...); case does not matter.
-    void setFontStyle(const std::string& style);
+    void setFontStyle(const std::string& style) const;
     bool Bold() const;
-    void setBold(bool bold);
+    void setBold(bool bold) const;
     bool Italic() const;
-    void setItalic(bool italic);
+    void setItalic(bool italic) const;
     // 1..56, or xlColorIndexAutomatic (-4105).
     int ColorIndex() const;
-    void setColorIndex(int index);
+    void setColorIndex(int index) const;
 
 private:
     Range mRange;
@@ -173,7 +173,7 @@ public:
     explicit Interior(Range range) : mRange(std::move(range)) {}
     // 1..56, or xlColorIndexNone (-4142) for no fill; xlColorIndexAutomatic also clears it.
     int ColorIndex() const;
-    void setColorIndex(int index);
+    void setColorIndex(int index) const;
 
 private:
     Range mRange;
@@ -193,13 +193,13 @@ public:
     // xlContinuous, xlDash, xlDot, xlDouble, xlDashDot, xlDashDotDot, xlSlantDashDot,
     // or xlLineStyleNone. Reads give the line on the first cell of the edge.
     int LineStyle() const;
-    void setLineStyle(int style);
+    void setLineStyle(int style) const;
     // xlHairline, xlThin, xlMedium, xlThick.
     int Weight() const;
-    void setWeight(int weight);
+    void setWeight(int weight) const;
     // 1..56 or xlColorIndexAutomatic; an edge without a line gets a thin one.
     int ColorIndex() const;
-    void setColorIndex(int index);
+    void setColorIndex(int index) const;
 
 private:
     Range mRange;
@@ -214,40 +214,40 @@ public:
 
     // "" for no print area, otherwise a one-area address.
     std::string PrintArea() const;
-    void setPrintArea(const std::string& address);
+    void setPrintArea(const std::string& address) const;
     double LeftMargin() const;
-    void setLeftMargin(double points);
+    void setLeftMargin(double points) const;
     double RightMargin() const;
-    void setRightMargin(double points);
+    void setRightMargin(double points) const;
     double TopMargin() const;
-    void setTopMargin(double points);
+    void setTopMargin(double points) const;
     double BottomMargin() const;
-    void setBottomMargin(double points);
+    void setBottomMargin(double points) const;
     double HeaderMargin() const;
-    void setHeaderMargin(double points);
+    void setHeaderMargin(double points) const;
     double FooterMargin() const;
-    void setFooterMargin(double points);
+    void setFooterMargin(double points) const;
     // xlPrintNoComments, xlPrintSheetEnd, xlPrintInPlace.
     int PrintComments() const;
-    void setPrintComments(int mode);
+    void setPrintComments(int mode) const;
     // xlPortrait or xlLandscape.
     int Orientation() const;
-    void setOrientation(int orientation);
+    void setOrientation(int orientation) const;
     // Paper code, 1..255 (xlPaperA4 = 9).
     int PaperSize() const;
-    void setPaperSize(int paper);
+    void setPaperSize(int paper) const;
     // A percentage 10..400, or none (False) when the page is fitted to FitToPages*.
     std::optional<int> Zoom() const;
-    void setZoom(int percent);
+    void setZoom(int percent) const;
     // Only False is meaningful: the page is then fitted to FitToPagesWide/Tall.
-    void setZoom(bool zoom);
+    void setZoom(bool zoom) const;
     int FitToPagesWide() const;
-    void setFitToPagesWide(int pages);
+    void setFitToPagesWide(int pages) const;
     int FitToPagesTall() const;
-    void setFitToPagesTall(int pages);
+    void setFitToPagesTall(int pages) const;
 
 private:
-    void setMargin(double sheet::PageSetup::*member, double points);
+    void setMargin(double sheet::PageSetup::*member, double points) const;
 };
 
 class Worksheet : public SheetRef {
@@ -257,12 +257,12 @@ public:
 
     std::string Name() const;
     // 1..31 characters, none of : \ / ? * [ ], unique in the workbook (case-insensitive).
-    void setName(const std::string& name);
+    void setName(const std::string& name) const;
     // Makes the sheet the workbook's active sheet.
-    void Select();
-    void Activate() { Select(); }
+    void Select() const;
+    void Activate() const { Select(); }
     // Removes the sheet. A workbook keeps at least one sheet.
-    void Delete();
+    void Delete() const;
     int Index() const; // 1-based
 
     om::Range Range(const std::string& address) const;
@@ -285,7 +285,7 @@ public:
     // By name, case-insensitive.
     Worksheet Item(const std::string& name) const;
     // A new sheet after the last one, made active.
-    Worksheet Add();
+    Worksheet Add() const;
 
 private:
     std::shared_ptr<detail::Core> mCore;
@@ -298,15 +298,15 @@ public:
 
     // Writes an Excel 97-2003 workbook to path. fileFormat 56 (xlExcel8) and -4143
     // (xlWorkbookNormal) both write it; other codes throw.
-    void SaveAs(const std::string& path, int fileFormat = xlExcel8);
+    void SaveAs(const std::string& path, int fileFormat = xlExcel8) const;
     // Closes the workbook without asking; unsaved changes are dropped.
-    void Close();
+    void Close() const;
     std::string Name() const;
     std::string FullName() const;
     om::Sheets Sheets() const;
     om::Sheets Worksheets() const { return Sheets(); }
     Worksheet ActiveSheet() const;
-    void Activate();
+    void Activate() const;
     sheet::Workbook& model() const;
 
 private:
@@ -319,9 +319,9 @@ class Workbooks {
 public:
     explicit Workbooks(std::shared_ptr<detail::Core> core) : mCore(std::move(core)) {}
     // A new workbook of three sheets "Sheet1".."Sheet3", made active.
-    Workbook Add();
+    Workbook Add() const;
     // Reads an .xls file into a new workbook, made active.
-    Workbook Open(const std::string& path);
+    Workbook Open(const std::string& path) const;
     int Count() const;
     Workbook Item(int index) const; // from 1
     Workbook operator()(int index) const { return Item(index); }
