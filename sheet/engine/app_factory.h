@@ -18,6 +18,9 @@ public:
     virtual std::shared_ptr<SpreadsheetApp> attach() = 0;
 };
 
+// The engine's own factory. "attach" gives the oldest instance this process created
+// that is still referenced and has not quit.
+AppFactory& engineFactory();
 // The factory the program uses; the engine's own unless a test installed another.
 AppFactory& appFactory();
 // Installs f (not owned); nullptr restores the engine's own factory.

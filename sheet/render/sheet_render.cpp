@@ -1,8 +1,513 @@
 #include "sheet/render/sheet_render.h"
 
-// Placeholder until the renderer lands.
-namespace sheet {
+#include <QPainter>
+#include <QPen>
 
-double autoFitRowHeight(const Workbook&, const Sheet& sheet, int) { return sheet.defaultRowHeight; }
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <vector>
+
+namespace sheet {
+namespace {
+
+bool isMultiCell(const CellRange& m) {
+    return m.lastRow > m.firstRow || m.lastColumn > m.firstColumn;
+}
+
+// Merged areas of more than one cell, looked up per row: a sheet may hold many
+// merges, and a row only ever meets a few.
+class MergeIndex {
+public:
+    MergeIndex(const Sheet& sheet, int firstRow, int lastRow) : mFirst(firstRow) {
+        mRows.resize(static_cast<std::size_t>(lastRow - firstRow) + 1);
+        for (const CellRange& m : sheet.merged) {
+            if (!isMultiCell(m))
+                continue;
+            const int from = std::max(m.firstRow, firstRow);
+            const int to = std::min(m.lastRow, lastRow);
+            for (int r = from; r <= to; ++r)
+                mRows[static_cast<std::size_t>(r - firstRow)].push_back(&m);
+        }
+    }
+
+    const CellRange* find(int row, int column) const {
+        const int i = row - mFirst;
+        if (i < 0 || i >= static_cast<int>(mRows.size()))
+            return nullptr;
+        for (const CellRange* m : mRows[static_cast<std::size_t>(i)])
+            if (column >= m->firstColumn && column <= m->lastColumn)
+                return m;
+        return nullptr;
+    }
+
+private:
+    int mFirst;
+    std::vector<std::vector<const CellRange*>> mRows;
+};
+
+struct LineStyle {
+    int width = 0; // pixels; 0 for no line
+    Qt::PenStyle pen = Qt::SolidLine;
+    bool isDouble = false;
+};
+
+// Border line codes of the file format (0 none, 1 thin, 2 medium, 3 dashed, 4 dotted,
+// 5 thick, 6 double, 7 hair, 8 medium dashed, 9..12 (medium) dash-dot(-dot), 13 slanted).
+LineStyle lineStyle(std::uint8_t code) {
+    switch (code) {
+    case 0:
+        return {};
+    case 1:
+        return {1, Qt::SolidLine, false};
+    case 2:
+        return {2, Qt::SolidLine, false};
+    case 3:
+        return {1, Qt::DashLine, false};
+    case 4:
+        return {1, Qt::DotLine, false};
+    case 5:
+        return {3, Qt::SolidLine, false};
+    case 6:
+        return {3, Qt::SolidLine, true};
+    case 7:
+        return {1, Qt::DotLine, false};
+    case 8:
+        return {2, Qt::DashLine, false};
+    case 9:
+        return {1, Qt::DashDotLine, false};
+    case 10:
+    case 13:
+        return {2, Qt::DashDotLine, false};
+    case 11:
+        return {1, Qt::DashDotDotLine, false};
+    case 12:
+        return {2, Qt::DashDotDotLine, false};
+    default:
+        return {1, Qt::SolidLine, false}; // unknown codes still show a line
+    }
+}
+
+// A run of text to paint: the lines of one cell placed in `box` (the cell, its
+// merged area, or the empty cells its text runs on into).
+struct TextItem {
+    QRect box;
+    QRect clip; // empty when the text fits its box
+    QStringList lines;
+    const CellFont* font = nullptr;
+    QColor color;
+    HAlign align = HAlign::Left;
+    VAlign vAlign = VAlign::Bottom;
+};
+
+class RangePainter {
+public:
+    RangePainter(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry)
+        : p(painter), wb(workbook), sh(sheet), geo(geometry), range(geometry.range()),
+          merges(sheet, std::max(range.firstRow - 1, 0), std::min(range.lastRow + 1, kMaxRows - 1)),
+          fonts(workbook.formats.size(), nullptr), gridColor(QColor::fromRgb(kGridlineRgb)) {}
+
+    void paint() {
+        const QSize size = geo.size();
+        p.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        for (int r = range.firstRow; r <= range.lastRow; ++r)
+            if (geo.rowHeight(r) > 0)
+                paintRow(r);
+        paintBorders();
+    }
+
+private:
+    const CellFormat& format(int row, int column) const { return wb.formats.get(sh.effectiveFormat(row, column)); }
+
+    const CellFont& fontOf(FormatId id) {
+        if (id >= fonts.size())
+            fonts.resize(static_cast<std::size_t>(id) + 1, nullptr);
+        if (!fonts[id])
+            fonts[id] = &cellFont(wb.formats.get(id).font);
+        return *fonts[id];
+    }
+
+    bool hasValue(int row, int column) const {
+        const Cell* c = sh.cell(row, column);
+        return c && !c->isBlank();
+    }
+
+    // The rectangle a cell's fill covers: the first row and column of the range
+    // also cover the edge line at pixel 0.
+    QRect fillRect(QRect r) const {
+        if (r.left() <= 1)
+            r.setLeft(0);
+        if (r.top() <= 1)
+            r.setTop(0);
+        return r;
+    }
+
+    void paintRow(int r) {
+        items.clear();
+        noGridRight.assign(static_cast<std::size_t>(range.lastColumn - range.firstColumn) + 1, false);
+        areas.clear();
+        const QRect picture(QPoint(0, 0), geo.size());
+        for (int c = range.firstColumn; c <= range.lastColumn; ++c) {
+            if (geo.columnWidth(c) == 0)
+                continue;
+            if (const CellRange* m = merges.find(r, c)) {
+                if (r != std::max(m->firstRow, range.firstRow) || c != std::max(m->firstColumn, range.firstColumn))
+                    continue; // painted with its area's first visible cell
+                const QRect whole = geo.cellRect(m->firstRow, m->firstColumn, m->lastRow, m->lastColumn);
+                const QRect visible = whole.intersected(picture);
+                const FormatId id = sh.effectiveFormat(m->firstRow, m->firstColumn);
+                areas.push_back({visible, wb.formats.get(id).fill});
+                if (const Cell* cell = sh.cell(m->firstRow, m->firstColumn))
+                    addText(*cell, id, whole, visible, -1, r);
+                continue;
+            }
+            const QRect box = geo.cellRect(r, c);
+            const FormatId id = sh.effectiveFormat(r, c);
+            areas.push_back({box, wb.formats.get(id).fill});
+            if (const Cell* cell = sh.cell(r, c); cell && !cell->isBlank())
+                addText(*cell, id, box, box, c, r);
+        }
+        for (const FillArea& a : areas) {
+            if (a.fill != kAutomatic)
+                p.fillRect(fillRect(a.rect), paletteColor(a.fill, Qt::white));
+            else
+                paintGridlines(a.rect);
+        }
+        for (const TextItem& item : items)
+            paintText(item);
+    }
+
+    void paintGridlines(const QRect& r) {
+        const int column = columnAtRight(r);
+        const bool drawRight = column < 0 || !noGridRight[static_cast<std::size_t>(column - range.firstColumn)];
+        if (drawRight)
+            p.fillRect(QRect(r.right(), r.top(), 1, r.height()), gridColor);
+        p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), gridColor);
+        if (r.left() == 1)
+            p.fillRect(QRect(0, r.top(), 1, r.height()), gridColor);
+        if (r.top() == 1)
+            p.fillRect(QRect(r.left() == 1 ? 0 : r.left(), 0, r.width() + (r.left() == 1 ? 1 : 0), 1), gridColor);
+    }
+
+    // The column whose right edge is the right edge of `r`, or -1 for none in the range.
+    int columnAtRight(const QRect& r) const {
+        for (int c = range.lastColumn; c >= range.firstColumn; --c)
+            if (geo.columnX(c + 1) == r.left() + r.width())
+                return c;
+        return -1;
+    }
+
+    // column < 0: a merged area, which never runs on into its neighbours.
+    void addText(const Cell& cell, FormatId id, const QRect& box, const QRect& visible, int column, int row) {
+        const CellFormat& f = wb.formats.get(id);
+        const CellFont& font = fontOf(id);
+        const bool number = cell.number() != nullptr;
+        HAlign align = f.hAlign;
+        if (align == HAlign::General)
+            align = number ? HAlign::Right : HAlign::Left;
+        else if (align == HAlign::Fill || align == HAlign::Justify)
+            align = HAlign::Left;
+        else if (align == HAlign::CenterAcross)
+            align = HAlign::Center;
+        const bool wrap = f.wrap && !number;
+        TextItem item;
+        item.font = &font;
+        item.color = paletteColor(f.font.color, Qt::black);
+        item.align = align;
+        item.vAlign = f.vAlign;
+        item.box = box;
+        const double room = textWidth(box.width());
+        item.lines = breakLines(displayText(cell), font, room, wrap);
+        double widest = 0;
+        for (const QString& line : std::as_const(item.lines))
+            widest = std::max(widest, font.metrics.horizontalAdvance(line));
+        if (widest > room && number) {
+            // A number never runs on or shows in part: it turns into "#" across the cell.
+            const double hash = font.metrics.horizontalAdvance(u'#');
+            item.lines = {QString(std::max(1, static_cast<int>(room / hash)), u'#')};
+            widest = 0;
+        } else if (widest > room && !wrap && column >= 0) {
+            item.box = runOn(row, column, align, widest);
+        }
+        const int blockHeight = static_cast<int>(item.lines.size()) * font.lineHeight;
+        if (visible != box)
+            item.clip = visible; // a merged area cut by the range's edge
+        else if (widest > textWidth(item.box.width()) || blockHeight > item.box.height())
+            item.clip = item.box;
+        items.push_back(std::move(item));
+    }
+
+    // Widens a cell's text box over the empty cells beside it until the text fits,
+    // to the right for left-aligned text, to the left for right-aligned text and
+    // both ways for centred text.
+    QRect runOn(int row, int column, HAlign align, double width) {
+        int from = column;
+        int to = column;
+        const auto fits = [&] { return textWidth(geo.columnX(to + 1) - geo.columnX(from)) >= width; };
+        const auto free = [&](int c) {
+            return c >= range.firstColumn && c <= range.lastColumn && !hasValue(row, c) && !merges.find(row, c);
+        };
+        bool grew = true;
+        while (!fits() && grew) {
+            grew = false;
+            if (align != HAlign::Right && free(to + 1)) {
+                ++to;
+                grew = true;
+            }
+            if (!fits() && align != HAlign::Left && free(from - 1)) {
+                --from;
+                grew = true;
+            }
+        }
+        for (int c = from; c < to; ++c)
+            noGridRight[static_cast<std::size_t>(c - range.firstColumn)] = true;
+        return geo.cellRect(row, from, row, to);
+    }
+
+    void paintText(const TextItem& item) {
+        const CellFont& font = *item.font;
+        const QRect& box = item.box;
+        const int lineHeight = font.lineHeight;
+        const int block = static_cast<int>(item.lines.size()) * lineHeight;
+        int top = box.top();
+        if (item.vAlign == VAlign::Bottom)
+            top = box.top() + box.height() - block;
+        else if (item.vAlign == VAlign::Center)
+            top = box.top() + (box.height() - block) / 2;
+        const bool clipped = !item.clip.isEmpty();
+        if (clipped) {
+            p.save();
+            p.setClipRect(QRect(item.clip.left(), item.clip.top(), item.clip.width() - 1, item.clip.height() - 1));
+        }
+        if (currentFont != &font) {
+            p.setFont(font.font);
+            currentFont = &font;
+        }
+        if (currentColor != item.color || clipped) {
+            p.setPen(item.color);
+            currentColor = item.color;
+        }
+        const double room = textWidth(box.width());
+        for (qsizetype i = 0; i < item.lines.size(); ++i) {
+            const QString& line = item.lines[i];
+            const double baseline = top + static_cast<double>(i) * lineHeight + 1 + font.ascent;
+            if (baseline - font.ascent > box.bottom() + 1 || baseline + lineHeight < box.top())
+                continue;
+            double x = box.left() + kTextPadLeft;
+            if (item.align != HAlign::Left) {
+                const double w = font.metrics.horizontalAdvance(line);
+                x += item.align == HAlign::Right ? room - w : (room - w) / 2;
+            }
+            p.drawText(QPointF(x, baseline), line);
+        }
+        if (clipped) {
+            p.restore();
+            currentFont = nullptr;
+            currentColor = QColor();
+        }
+    }
+
+    // Each line between two cells is drawn once, from the cell below or to the
+    // right when it has a line there (it was usually set last), else from the other.
+    void paintBorders() {
+        const int lastRow = range.lastRow;
+        for (int r = range.firstRow; r <= lastRow + 1; ++r) {
+            const bool rowShown = r <= lastRow ? geo.rowHeight(r) > 0 : true;
+            for (int c = range.firstColumn; c <= range.lastColumn; ++c) {
+                const int w = geo.columnWidth(c);
+                if (w == 0)
+                    continue;
+                // Line above row r.
+                if (rowShown || r == lastRow + 1) {
+                    const Border above = r > 0 ? format(r - 1, c).border(Edge::Bottom) : Border{};
+                    const Border below = r < kMaxRows ? format(r, c).border(Edge::Top) : Border{};
+                    const Border& b = below.style != kLineNone ? below : above;
+                    if (b.style != kLineNone && !sameMerge(r - 1, c, r, c)) {
+                        const int y = geo.rowY(r) - 1;
+                        horizontal(geo.columnX(c) - 1, geo.columnX(c + 1) - 1, y, b);
+                    }
+                }
+                if (r > lastRow || !rowShown)
+                    continue;
+                // Line left of column c, and after the last column its right line.
+                verticalAt(r, c);
+                if (c == range.lastColumn)
+                    verticalAt(r, c + 1);
+            }
+        }
+    }
+
+    void verticalAt(int r, int c) {
+        const Border left = c > 0 ? format(r, c - 1).border(Edge::Right) : Border{};
+        const Border right = c < kMaxColumns ? format(r, c).border(Edge::Left) : Border{};
+        const Border& b = right.style != kLineNone ? right : left;
+        if (b.style == kLineNone || sameMerge(r, c - 1, r, c))
+            return;
+        vertical(geo.columnX(c) - 1, geo.rowY(r) - 1, geo.rowY(r + 1) - 1, b);
+    }
+
+    bool sameMerge(int r1, int c1, int r2, int c2) const {
+        const CellRange* a = merges.find(r1, c1);
+        return a && a == merges.find(r2, c2);
+    }
+
+    // A line along pixel row y from pixel x0 to x1 inclusive.
+    void horizontal(int x0, int x1, int y, const Border& b) {
+        const LineStyle s = lineStyle(b.style);
+        const QColor color = paletteColor(b.color, Qt::black);
+        const int before = (s.width - 1) / 2;
+        const int after = s.width - 1 - before;
+        if (s.isDouble) {
+            p.fillRect(QRect(x0 - 1, y - 1, x1 - x0 + 3, 1), color);
+            p.fillRect(QRect(x0 - 1, y + 1, x1 - x0 + 3, 1), color);
+        } else if (s.pen == Qt::SolidLine) {
+            p.fillRect(QRect(x0 - before, y - before, x1 - x0 + 1 + before + after, s.width), color);
+        } else {
+            QPen pen(color, s.width, s.pen, Qt::FlatCap);
+            p.setPen(pen);
+            const double cy = y - before + s.width / 2.0;
+            p.drawLine(QPointF(x0, cy), QPointF(x1 + 1, cy));
+            currentColor = QColor();
+        }
+    }
+
+    // A line along pixel column x from pixel y0 to y1 inclusive.
+    void vertical(int x, int y0, int y1, const Border& b) {
+        const LineStyle s = lineStyle(b.style);
+        const QColor color = paletteColor(b.color, Qt::black);
+        const int before = (s.width - 1) / 2;
+        const int after = s.width - 1 - before;
+        if (s.isDouble) {
+            p.fillRect(QRect(x - 1, y0 - 1, 1, y1 - y0 + 3), color);
+            p.fillRect(QRect(x + 1, y0 - 1, 1, y1 - y0 + 3), color);
+        } else if (s.pen == Qt::SolidLine) {
+            p.fillRect(QRect(x - before, y0 - before, s.width, y1 - y0 + 1 + before + after), color);
+        } else {
+            QPen pen(color, s.width, s.pen, Qt::FlatCap);
+            p.setPen(pen);
+            const double cx = x - before + s.width / 2.0;
+            p.drawLine(QPointF(cx, y0), QPointF(cx, y1 + 1));
+            currentColor = QColor();
+        }
+    }
+
+    QPainter& p;
+    const Workbook& wb;
+    const Sheet& sh;
+    const SheetGeometry& geo;
+    const CellRange range;
+    MergeIndex merges;
+    std::vector<const CellFont*> fonts; // by FormatId, filled as met
+    QColor gridColor;
+    struct FillArea {
+        QRect rect;
+        ColorIndex fill;
+    };
+    std::vector<TextItem> items;
+    std::vector<bool> noGridRight; // per column of the range: text runs on over its right grid line
+    std::vector<FillArea> areas;   // the row's cells and merged areas, in column order
+    const CellFont* currentFont = nullptr;
+    QColor currentColor;
+};
+
+void paintWith(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    RangePainter(painter, workbook, sheet, geometry).paint();
+    painter.restore();
+}
+
+} // namespace
+
+void paintRange(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const CellRange& range) {
+    const SheetGeometry geometry(sheet, range);
+    paintWith(painter, workbook, sheet, geometry);
+}
+
+QImage renderImage(const Workbook& workbook, const Sheet& sheet, const CellRange& range, double scale) {
+    if (!(scale > 0) || !std::isfinite(scale))
+        throw std::invalid_argument("picture scale must be a positive number");
+    const SheetGeometry geometry(sheet, range);
+    const QSize logical = geometry.size();
+    const double w = std::ceil(logical.width() * scale);
+    const double h = std::ceil(logical.height() * scale);
+    if (w * h * 4 > static_cast<double>(kMaxImageBytes))
+        throw std::length_error("the picture of the range is too large to hold in memory");
+    QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        throw std::runtime_error("not enough memory for the picture of the range");
+    // 96 dpi times the scale, so the image keeps the sheet's physical size.
+    const int dotsPerMeter = static_cast<int>(std::lround(96.0 * scale / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    paintWith(painter, workbook, sheet, geometry);
+    painter.end();
+    return image;
+}
+
+QPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellRange& range) {
+    const SheetGeometry geometry(sheet, range);
+    QPicture picture;
+    QPainter painter(&picture);
+    paintWith(painter, workbook, sheet, geometry);
+    painter.end();
+    picture.setBoundingRect(QRect(QPoint(0, 0), geometry.size()));
+    return picture;
+}
+
+double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
+    if (row < 0 || row >= kMaxRows)
+        throw std::out_of_range("row outside the sheet");
+    // Merged areas of several cells do not take part: their text belongs to the whole area.
+    std::vector<const CellRange*> merges;
+    for (const CellRange& m : sheet.merged)
+        if (isMultiCell(m) && row >= m.firstRow && row <= m.lastRow)
+            merges.push_back(&m);
+    const auto merged = [&](int column) {
+        return std::any_of(merges.begin(), merges.end(),
+                           [&](const CellRange* m) { return column >= m->firstColumn && column <= m->lastColumn; });
+    };
+
+    int px = 0;
+    std::vector<FormatId> seen;
+    const auto oneLine = [&](FormatId id) {
+        if (std::find(seen.begin(), seen.end(), id) != seen.end())
+            return;
+        seen.push_back(id);
+        px = std::max(px, cellFont(workbook.formats.get(id).font).lineHeight);
+    };
+    std::array<bool, kMaxColumns> hasCell{};
+    const Row* r = sheet.row(row);
+    if (r) {
+        for (std::size_t c = 0; c < r->cells.size() && c < hasCell.size(); ++c) {
+            if (!r->present[c])
+                continue;
+            hasCell[c] = true;
+            const Cell& cell = r->cells[c];
+            const CellFormat& f = workbook.formats.get(cell.format);
+            const Column& column = sheet.columns[c];
+            const int width = column.hidden ? 0 : column.width ? columnWidthPx(*column.width) : kDefaultColumnWidthPx;
+            if (f.wrap && cell.text() && width > 0 && !merged(static_cast<int>(c))) {
+                const CellFont& font = cellFont(f.font);
+                const QStringList lines = breakLines(displayText(cell), font, textWidth(width), true);
+                px = std::max(px, static_cast<int>(lines.size()) * font.lineHeight);
+            } else {
+                oneLine(cell.format);
+            }
+        }
+    }
+    if (r && r->format) {
+        oneLine(*r->format);
+    } else {
+        for (std::size_t c = 0; c < hasCell.size(); ++c)
+            if (!hasCell[c])
+                oneLine(sheet.columns[c].format);
+    }
+    return std::min(rowHeightPoints(px), kMaxRowHeightPoints);
+}
 
 } // namespace sheet

@@ -1,0 +1,159 @@
+#include "sheet/render/cell_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace sheet {
+
+void installFontSubstitutions() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        QFont::insertSubstitution(QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"));
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    });
+}
+
+QFont qtFont(const Font& font) {
+    installFontSubstitutions();
+    QFont f(QString::fromStdString(font.name));
+    // A 96-dpi spreadsheet asks for whole-pixel font heights.
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(font.size * 96.0 / 72.0))));
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    f.setUnderline(font.underline);
+    f.setStrikeOut(font.strikeout);
+    // Unhinted outlines keep advances the same at every scale, so a line
+    // measured at 96 dpi still fits when painted zoomed.
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setKerning(false);
+    return f;
+}
+
+CellFont::CellFont(const Font& model) : font(qtFont(model)), metrics(font) {
+    ascent = metrics.ascent();
+    // One pixel above the text and the grid line below it, like the spreadsheet's
+    // 17 px rows for a 13 px font.
+    lineHeight = static_cast<int>(std::ceil(metrics.ascent() + metrics.descent() - 1e-6)) + 2;
+}
+
+namespace {
+
+struct FontHash {
+    std::size_t operator()(const Font& f) const {
+        return std::hash<std::string>{}(f.name) ^ (std::hash<double>{}(f.size) << 1) ^
+               (static_cast<std::size_t>(f.bold) << 2) ^ (static_cast<std::size_t>(f.italic) << 3) ^
+               (static_cast<std::size_t>(f.underline) << 4) ^ (static_cast<std::size_t>(f.strikeout) << 5);
+    }
+};
+
+// Colour does not change any measurement, so fonts differing only in colour share an entry.
+Font shapeOf(Font f) {
+    f.color = kAutomatic;
+    return f;
+}
+
+} // namespace
+
+const CellFont& cellFont(const Font& font) {
+    thread_local std::unordered_map<Font, std::unique_ptr<CellFont>, FontHash> cache;
+    const Font key = shapeOf(font);
+    auto it = cache.find(key);
+    if (it == cache.end())
+        it = cache.emplace(key, std::make_unique<CellFont>(key)).first;
+    return *it->second;
+}
+
+QString displayText(const Cell& cell) {
+    if (const std::string* s = cell.text())
+        return QString::fromStdString(*s);
+    if (const double* d = cell.number()) {
+        if (!std::isfinite(*d))
+            return QStringLiteral("#NUM!");
+        if (*d == 0)
+            return QStringLiteral("0");
+        // General shows at most 11 significant digits, switching to 1.2345E+11 style
+        // for very large and very small magnitudes.
+        return QString::number(*d, 'g', 11).toUpper();
+    }
+    return {};
+}
+
+namespace {
+
+// Greedy breaking of one paragraph (no line feeds) into lines of at most `width` pixels.
+void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double width, QStringList& lines) {
+    if (fm.horizontalAdvance(paragraph) <= width) {
+        lines.push_back(paragraph);
+        return;
+    }
+    QString line;
+    const auto flush = [&] {
+        lines.push_back(line);
+        line.clear();
+    };
+    qsizetype pos = 0;
+    const qsizetype n = paragraph.size();
+    while (pos < n) {
+        // Next word and the spaces before it.
+        qsizetype start = pos;
+        while (pos < n && paragraph[pos] == u' ')
+            ++pos;
+        const qsizetype wordStart = pos;
+        while (pos < n && paragraph[pos] != u' ')
+            ++pos;
+        const QString word = paragraph.mid(wordStart, pos - wordStart);
+        if (word.isEmpty())
+            break; // trailing spaces: nothing more to show
+        const QString candidate = line.isEmpty() ? word : line + paragraph.mid(start, pos - start);
+        if (fm.horizontalAdvance(candidate) <= width) {
+            line = candidate;
+            continue;
+        }
+        if (!line.isEmpty())
+            flush();
+        if (fm.horizontalAdvance(word) <= width) {
+            line = word;
+            continue;
+        }
+        // A word wider than the line: break it between characters, at least one per line.
+        QString part;
+        double partWidth = 0;
+        for (qsizetype i = 0; i < word.size();) {
+            const qsizetype len = word[i].isHighSurrogate() && i + 1 < word.size() ? 2 : 1;
+            const QString ch = word.mid(i, len);
+            const double w = fm.horizontalAdvance(ch);
+            if (!part.isEmpty() && partWidth + w > width) {
+                lines.push_back(part);
+                part.clear();
+                partWidth = 0;
+            }
+            part += ch;
+            partWidth += w;
+            i += len;
+        }
+        line = part;
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        flush();
+}
+
+} // namespace
+
+QStringList breakLines(const QString& text, const CellFont& font, double width, bool wrap) {
+    QString cleaned = text;
+    cleaned.remove(u'\r');
+    if (!wrap) {
+        cleaned.remove(u'\n');
+        return {cleaned};
+    }
+    QStringList lines;
+    width = std::max(width, 1.0);
+    for (const QString& paragraph : cleaned.split(u'\n'))
+        breakParagraph(paragraph, font.metrics, width, lines);
+    return lines;
+}
+
+} // namespace sheet

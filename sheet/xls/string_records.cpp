@@ -1,0 +1,226 @@
+#include "sheet/xls/string_records.h"
+
+#include "sheet/xls/unicode.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace sheet::xls {
+
+bool isCompressible(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x100; });
+}
+
+std::size_t unicodeStringSize(std::u16string_view text, bool shortCount) {
+    return (shortCount ? 2u : 3u) + text.size() * (isCompressible(text) ? 1u : 2u);
+}
+
+void writeUnicodeString(ByteWriter& w, std::u16string_view text, bool shortCount) {
+    const bool compressed = isCompressible(text);
+    if (shortCount)
+        w.u8(static_cast<unsigned>(text.size()));
+    else
+        w.u16(static_cast<unsigned>(text.size()));
+    w.u8(compressed ? 0u : 1u);
+    for (char16_t c : text) {
+        if (compressed)
+            w.u8(c);
+        else
+            w.u16(c);
+    }
+}
+
+std::u16string readUnicodeString(ByteReader& r, bool shortCount) {
+    const std::size_t count = shortCount ? r.u8() : r.u16();
+    if (count == 0 && r.atEnd())
+        return {}; // some writers leave out the flags byte of an empty string
+    const std::uint8_t flags = r.u8();
+    std::size_t runs = 0, ext = 0;
+    if (flags & 0x08)
+        runs = r.u16();
+    if (flags & 0x04)
+        ext = r.u32();
+    const bool wide = flags & 0x01;
+    r.need(count * (wide ? 2 : 1));
+    std::u16string text;
+    text.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        text.push_back(wide ? static_cast<char16_t>(r.u16()) : static_cast<char16_t>(r.u8()));
+    r.skip(std::min(r.remaining(), runs * 4 + ext));
+    return text;
+}
+
+std::uint32_t SstBuilder::add(std::u16string text) {
+    auto [it, inserted] = mIndex.try_emplace(std::move(text), static_cast<std::uint32_t>(mStrings.size()));
+    if (inserted)
+        mStrings.push_back(it->first);
+    return it->second;
+}
+
+void SstBuilder::write(RecordWriter& out, std::uint32_t total) const {
+    // Strings are laid out into record bodies of at most kMaxRecordData bytes.
+    // A string header (count + flags) stays with its first character; character
+    // data may continue in a CONTINUE record that starts with a new flags byte.
+    const std::size_t dsst = std::max<std::size_t>(8, mStrings.size() / 128 + 1);
+    struct Bucket {
+        std::uint32_t streamOffset;
+        std::uint16_t recordOffset;
+    };
+    std::vector<Bucket> buckets;
+    buckets.reserve(mStrings.size() / dsst + 1);
+
+    std::vector<std::uint8_t> body;
+    body.reserve(kMaxRecordData);
+    ByteWriter w(body);
+    std::uint16_t id = rid::Sst;
+    w.u32(total);
+    w.u32(static_cast<std::uint32_t>(mStrings.size()));
+    auto flush = [&] {
+        out.raw(id, body);
+        body.clear();
+        id = rid::Continue;
+    };
+    for (std::size_t i = 0; i < mStrings.size(); ++i) {
+        const std::u16string& s = mStrings[i];
+        const bool compressed = isCompressible(s);
+        const std::size_t width = compressed ? 1 : 2;
+        const std::size_t firstChar = s.empty() ? 0 : width;
+        if (body.size() + 3 + firstChar > kMaxRecordData)
+            flush();
+        if (i % dsst == 0)
+            buckets.push_back({static_cast<std::uint32_t>(out.size() + 4 + body.size()),
+                               static_cast<std::uint16_t>(4 + body.size())});
+        w.u16(static_cast<unsigned>(s.size()));
+        w.u8(compressed ? 0u : 1u);
+        std::size_t done = 0;
+        for (;;) {
+            const std::size_t fit = std::min(s.size() - done, (kMaxRecordData - body.size()) / width);
+            for (std::size_t k = 0; k < fit; ++k) {
+                if (compressed)
+                    w.u8(s[done + k]);
+                else
+                    w.u16(s[done + k]);
+            }
+            done += fit;
+            if (done == s.size())
+                break;
+            flush();
+            w.u8(compressed ? 0u : 1u);
+        }
+    }
+    flush();
+
+    std::vector<std::uint8_t> ext;
+    ByteWriter e(ext);
+    e.u16(static_cast<unsigned>(dsst));
+    for (const Bucket& b : buckets) {
+        e.u32(b.streamOffset);
+        e.u16(b.recordOffset);
+        e.u16(0);
+    }
+    // Past ~1000 buckets EXTSST would need CONTINUE records; readers ignore it, so keep what fits.
+    if (ext.size() > kMaxRecordData)
+        ext.resize(2 + (kMaxRecordData - 2) / 8 * 8);
+    out.raw(rid::ExtSst, ext);
+}
+
+ContinuedReader::ContinuedReader(std::vector<std::span<const std::uint8_t>> pieces, const char* what)
+    : mPieces(std::move(pieces)), mWhat(what) {
+    if (mPieces.empty())
+        mPieces.emplace_back();
+}
+
+bool ContinuedReader::atEnd() const {
+    for (std::size_t p = mPiece; p < mPieces.size(); ++p)
+        if ((p == mPiece ? mPieces[p].size() - mPos : mPieces[p].size()) > 0)
+            return false;
+    return true;
+}
+
+void ContinuedReader::nextPiece() {
+    if (mPiece + 1 >= mPieces.size())
+        throw FormatError(std::string("The ") + mWhat + " record ends in the middle of a string.");
+    ++mPiece;
+    mPos = 0;
+}
+
+std::uint8_t ContinuedReader::u8() {
+    while (leftInPiece() == 0)
+        nextPiece();
+    return mPieces[mPiece][mPos++];
+}
+
+std::uint16_t ContinuedReader::u16() {
+    const unsigned lo = u8();
+    return static_cast<std::uint16_t>(lo | (u8() << 8));
+}
+
+std::uint32_t ContinuedReader::u32() {
+    const std::uint32_t lo = u16();
+    return lo | (static_cast<std::uint32_t>(u16()) << 16);
+}
+
+void ContinuedReader::skip(std::size_t n) {
+    while (n > 0) {
+        while (leftInPiece() == 0)
+            nextPiece();
+        const std::size_t step = std::min(n, leftInPiece());
+        mPos += step;
+        n -= step;
+    }
+}
+
+std::u16string ContinuedReader::richString() {
+    while (leftInPiece() == 0)
+        nextPiece();
+    const std::size_t count = u16();
+    std::uint8_t flags = u8();
+    std::size_t runs = 0;
+    std::uint32_t ext = 0;
+    if (flags & 0x08)
+        runs = u16();
+    if (flags & 0x04)
+        ext = u32();
+    std::u16string text;
+    text.reserve(std::min<std::size_t>(count, 8224));
+    bool wide = flags & 0x01;
+    while (text.size() < count) {
+        if (leftInPiece() == 0) {
+            nextPiece();
+            if (leftInPiece() == 0)
+                continue;
+            wide = mPieces[mPiece][mPos++] & 0x01;
+            continue;
+        }
+        const std::size_t width = wide ? 2 : 1;
+        const std::size_t fit = std::min(count - text.size(), leftInPiece() / width);
+        if (fit == 0)
+            throw FormatError(std::string("The ") + mWhat + " record splits a character between records.");
+        const std::uint8_t* p = mPieces[mPiece].data() + mPos;
+        for (std::size_t k = 0; k < fit; ++k)
+            text.push_back(wide ? loadU16(p + 2 * k) : p[k]);
+        mPos += fit * width;
+    }
+    if (ext > 0x7FFFFFFF)
+        throw FormatError(std::string("The ") + mWhat + " record has a negative phonetic-data size.");
+    skip(runs * 4 + ext);
+    return text;
+}
+
+std::vector<std::string> readSst(std::vector<std::span<const std::uint8_t>> pieces) {
+    std::size_t totalBytes = 0;
+    for (auto p : pieces)
+        totalBytes += p.size();
+    ContinuedReader r(std::move(pieces), "SST");
+    r.u32();
+    const std::uint32_t unique = r.u32();
+    // Each entry takes at least three bytes, which bounds what a hostile count can allocate.
+    const std::size_t count = std::min<std::size_t>(unique, totalBytes / 3);
+    std::vector<std::string> strings;
+    strings.reserve(count);
+    for (std::size_t i = 0; i < count && !r.atEnd(); ++i)
+        strings.push_back(toUtf8(r.richString()));
+    return strings;
+}
+
+} // namespace sheet::xls

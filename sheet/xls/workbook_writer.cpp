@@ -1,0 +1,414 @@
+#include "sheet/xls/workbook_writer.h"
+
+#include "sheet/xls/biff_stream.h"
+#include "sheet/xls/cell_records.h"
+#include "sheet/xls/compound_file.h"
+#include "sheet/xls/format_mapping.h"
+#include "sheet/xls/globals_records.h"
+#include "sheet/xls/sheet_records.h"
+#include "sheet/xls/string_records.h"
+#include "sheet/xls/unicode.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+
+namespace sheet::xls {
+namespace {
+
+constexpr std::uint16_t kDefaultCellXf = 15;
+constexpr std::size_t kMaxText = 32767;
+constexpr std::size_t kMaxXfs = 4000;
+
+std::string cellName(int row, int column) {
+    std::string letters;
+    for (int c = column + 1; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters + std::to_string(row + 1);
+}
+
+FontRecord fontRecord(const Font& f) {
+    FontRecord r;
+    r.height = pointsToTwips(f.size);
+    r.italic = f.italic;
+    r.strikeout = f.strikeout;
+    r.color = fileFontColor(f.color);
+    r.weight = f.bold ? 700 : 400;
+    r.underline = f.underline ? 1 : 0;
+    r.name = toUtf16(f.name);
+    if (r.name.size() > 255)
+        r.name.resize(255);
+    return r;
+}
+
+// Everything the globals need to know before any sheet is written: the XF,
+// FONT and FORMAT tables, and the shared strings in cell order.
+class WorkbookTables {
+public:
+    explicit WorkbookTables(const Workbook& wb) : mWb(wb) {
+        mFonts.push_back(fontRecord(wb.formats.get(0).font));
+        mXfOf.assign(wb.formats.size(), 0);
+        mXfOf[0] = kDefaultCellXf;
+        for (const auto& sheet : wb.sheets)
+            collect(*sheet);
+    }
+
+    std::uint16_t xf(FormatId id) const { return id < mXfOf.size() && mXfOf[id] ? mXfOf[id] : kDefaultCellXf; }
+    const std::vector<FontRecord>& fonts() const { return mFonts; }
+    const std::vector<XfRecord>& cellXfs() const { return mCellXfs; }
+    const std::vector<FormatRecord>& formats() const { return mFormats; }
+    const SstBuilder& sst() const { return mSst; }
+    std::uint32_t labelCount() const { return static_cast<std::uint32_t>(mSstOrder.size()); }
+    // SST indexes of the text cells in the order the sheets are written.
+    const std::vector<std::uint32_t>& sstOrder() const { return mSstOrder; }
+
+private:
+    void use(FormatId id) {
+        if (id >= mXfOf.size() || mXfOf[id])
+            return;
+        if (mCellXfs.size() >= kMaxXfs)
+            throw std::invalid_argument("The workbook uses more than 4,000 different cell formats.");
+        mXfOf[id] = static_cast<std::uint16_t>(16 + mCellXfs.size());
+        mCellXfs.push_back(xfFor(mWb.formats.get(id)));
+    }
+
+    void collect(const Sheet& sheet) {
+        for (const Column& c : sheet.columns)
+            use(c.format);
+        for (int r = 0; r < sheet.rowCount(); ++r) {
+            const Row* row = sheet.row(r);
+            if (row->format)
+                use(*row->format);
+            for (std::size_t c = 0; c < row->cells.size(); ++c) {
+                if (!row->present[c])
+                    continue;
+                const Cell& cell = row->cells[c];
+                use(cell.format);
+                if (const std::string* text = cell.text()) {
+                    std::u16string u = toUtf16(*text);
+                    if (u.size() > kMaxText)
+                        throw std::invalid_argument("Cell " + cellName(r, static_cast<int>(c)) + " on sheet \"" +
+                                                    sheet.name + "\" holds more than 32,767 characters.");
+                    mSstOrder.push_back(mSst.add(std::move(u)));
+                }
+            }
+        }
+    }
+
+    std::uint16_t fontIndex(const Font& f) {
+        const FontRecord rec = fontRecord(f);
+        auto same = [&](const FontRecord& o) {
+            return o.height == rec.height && o.italic == rec.italic && o.strikeout == rec.strikeout &&
+                   o.color == rec.color && o.weight == rec.weight && o.underline == rec.underline && o.name == rec.name;
+        };
+        // FONT 0 stands for indexes 0..3; index 4 does not exist, so record k >= 1 is index k + 4.
+        if (same(mFonts[0]))
+            return 0;
+        for (std::size_t i = 1; i < mFonts.size(); ++i)
+            if (same(mFonts[i]))
+                return static_cast<std::uint16_t>(i + 4);
+        if (mFonts.size() >= 500)
+            throw std::invalid_argument("The workbook uses more than 500 different fonts.");
+        mFonts.push_back(rec);
+        return static_cast<std::uint16_t>(mFonts.size() - 1 + 4);
+    }
+
+    std::uint16_t formatIndex(const std::string& code) {
+        if (auto builtin = builtinFormatIndex(code))
+            return *builtin;
+        const std::u16string u = toUtf16(code).substr(0, 255);
+        for (const FormatRecord& f : mFormats)
+            if (f.code == u)
+                return f.index;
+        const auto index = static_cast<std::uint16_t>(kFirstCustomFormat + mFormats.size());
+        mFormats.push_back({index, u});
+        return index;
+    }
+
+    XfRecord xfFor(const CellFormat& f) {
+        static const CellFormat kDefault{};
+        XfRecord x;
+        x.font = fontIndex(f.font);
+        x.format = formatIndex(f.numberFormat);
+        x.locked = f.locked;
+        x.hidden = f.hidden;
+        x.hAlign = static_cast<std::uint8_t>(f.hAlign);
+        x.vAlign = static_cast<std::uint8_t>(f.vAlign);
+        x.wrap = f.wrap;
+        for (int e = 0; e < 4; ++e) {
+            const Border& b = f.borders[static_cast<std::size_t>(e)];
+            x.borderStyle[static_cast<std::size_t>(e)] = b.style;
+            x.borderColor[static_cast<std::size_t>(e)] = b.style ? filePaletteColor(b.color) : 0;
+        }
+        if (f.fill != kAutomatic) {
+            x.pattern = 1;
+            x.patternFore = filePaletteColor(f.fill);
+            x.patternBack = kAutoPatternBack;
+        }
+        // Cell XFs flag the attribute groups that differ from the Normal style.
+        x.usedAttributes = (f.numberFormat != kDefault.numberFormat ? 0x04 : 0) | (x.font != 0 ? 0x08 : 0) |
+                           (f.hAlign != kDefault.hAlign || f.vAlign != kDefault.vAlign || f.wrap ? 0x10 : 0) |
+                           (f.borders != kDefault.borders ? 0x20 : 0) | (f.fill != kAutomatic ? 0x40 : 0) |
+                           (f.locked != kDefault.locked || f.hidden != kDefault.hidden ? 0x80 : 0);
+        return x;
+    }
+
+    const Workbook& mWb;
+    std::vector<std::uint16_t> mXfOf; // FormatId -> XF index, 0 = not used yet
+    std::vector<FontRecord> mFonts;   // record order; FONT 0 repeated to fill indexes 0..3
+    std::vector<XfRecord> mCellXfs;   // XF 16 onwards
+    std::vector<FormatRecord> mFormats;
+    SstBuilder mSst;
+    std::vector<std::uint32_t> mSstOrder;
+};
+
+void writeStyleXfs(RecordWriter& out) {
+    // XF 0 Normal; 1..14 the outline styles; 15 the default cell XF.
+    for (int i = 0; i < 15; ++i) {
+        XfRecord x;
+        x.style = true;
+        x.parent = 0xFFF;
+        x.font = (i == 1 || i == 2) ? 1 : (i == 3 || i == 4) ? 2 : 0;
+        x.usedAttributes = i == 0 ? 0x00 : 0xF4;
+        out.write(x);
+    }
+    out.write(XfRecord{});
+}
+
+void writeSheet(RecordWriter& out, const Sheet& sheet, const WorkbookTables& tables, bool active,
+                std::size_t& sstCursor) {
+    out.write(BofRecord{kBiff8, kBofWorksheet});
+    out.u16Record(rid::PrintHeaders, 0);
+    out.u16Record(rid::PrintGridlines, 0);
+    out.u16Record(rid::GridSet, 1);
+    out.raw(rid::Guts, std::array<std::uint8_t, 8>{});
+    DefaultRowHeightRecord drh;
+    drh.height = pointsToTwips(sheet.defaultRowHeight);
+    drh.flags = drh.height != 255 ? 1 : 0;
+    out.write(drh);
+    const PageSetup& ps = sheet.pageSetup;
+    out.u16Record(rid::WsBool, 0x04C1 | (ps.fitToPages ? 0x0100 : 0));
+    out.empty(rid::Header);
+    out.empty(rid::Footer);
+    out.u16Record(rid::HCenter, 0);
+    out.u16Record(rid::VCenter, 0);
+    out.f64Record(rid::LeftMargin, pointsToInches(ps.leftMargin));
+    out.f64Record(rid::RightMargin, pointsToInches(ps.rightMargin));
+    out.f64Record(rid::TopMargin, pointsToInches(ps.topMargin));
+    out.f64Record(rid::BottomMargin, pointsToInches(ps.bottomMargin));
+    SetupRecord setup;
+    setup.paperSize = static_cast<std::uint16_t>(std::clamp(ps.paperSize, 0, 0xFFFF));
+    setup.scale = static_cast<std::uint16_t>(std::clamp(ps.zoom, 10, 400));
+    setup.fitWidth = static_cast<std::uint16_t>(std::clamp(ps.fitToPagesWide, 0, 0x7FFF));
+    setup.fitHeight = static_cast<std::uint16_t>(std::clamp(ps.fitToPagesTall, 0, 0x7FFF));
+    // Printer fields are defined (fNoPls clear), or LibreOffice ignores paper, orientation and scale.
+    setup.flags = (ps.orientation == Orientation::Portrait ? SetupRecord::kPortrait : 0) |
+                  (ps.printComments != PrintComments::None ? SetupRecord::kNotes : 0) |
+                  (ps.printComments == PrintComments::AtEnd ? SetupRecord::kNotesAtEnd : 0);
+    setup.headerMargin = pointsToInches(ps.headerMargin);
+    setup.footerMargin = pointsToInches(ps.footerMargin);
+    out.write(setup);
+    out.u16Record(rid::DefColWidth, 8);
+
+    for (int c = 0; c < kMaxColumns;) {
+        const Column& col = sheet.columns[static_cast<std::size_t>(c)];
+        int last = c;
+        while (last + 1 < kMaxColumns && sheet.columns[static_cast<std::size_t>(last + 1)] == col)
+            ++last;
+        if (col.width || col.format != 0 || col.hidden) {
+            ColInfoRecord ci;
+            ci.firstColumn = static_cast<std::uint16_t>(c);
+            ci.lastColumn = static_cast<std::uint16_t>(last);
+            ci.width = col.width ? columnWidthToFile(*col.width) : kDefaultColumnWidth;
+            ci.xf = tables.xf(col.format);
+            ci.flags = (col.hidden ? ColInfoRecord::kHidden : 0) | (col.width ? ColInfoRecord::kUserSet : 0);
+            out.write(ci);
+        }
+        c = last + 1;
+    }
+
+    DimensionsRecord dim;
+    bool any = false;
+    for (int r = 0; r < sheet.rowCount(); ++r) {
+        const Row* row = sheet.row(r);
+        for (std::size_t c = 0; c < row->cells.size(); ++c) {
+            if (!row->present[c])
+                continue;
+            const auto cu = static_cast<std::uint16_t>(c);
+            if (!any) {
+                dim = {static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(r + 1), cu,
+                       static_cast<std::uint16_t>(c + 1)};
+                any = true;
+            }
+            dim.lastRowPlus1 = static_cast<std::uint32_t>(r + 1);
+            dim.firstColumn = std::min(dim.firstColumn, cu);
+            dim.lastColumnPlus1 = std::max<std::uint16_t>(dim.lastColumnPlus1, static_cast<std::uint16_t>(c + 1));
+        }
+    }
+    out.write(dim);
+
+    // Excel's layout: ROW records for a block of up to 32 rows, then those rows' cells.
+    const std::uint16_t defaultTwips = pointsToTwips(sheet.defaultRowHeight);
+    std::vector<std::uint16_t> blankXfs;
+    for (int blockStart = 0; blockStart < sheet.rowCount(); blockStart += 32) {
+        const int blockEnd = std::min(blockStart + 32, sheet.rowCount());
+        for (int r = blockStart; r < blockEnd; ++r) {
+            const Row* row = sheet.row(r);
+            int first = -1, last = -1;
+            for (std::size_t c = 0; c < row->cells.size(); ++c)
+                if (row->present[c]) {
+                    if (first < 0)
+                        first = static_cast<int>(c);
+                    last = static_cast<int>(c);
+                }
+            if (first < 0 && !row->height && !row->format)
+                continue;
+            RowRecord rr;
+            rr.row = static_cast<std::uint16_t>(r);
+            rr.firstColumn = first < 0 ? 0 : static_cast<std::uint16_t>(first);
+            rr.lastColumnPlus1 = first < 0 ? 0 : static_cast<std::uint16_t>(last + 1);
+            rr.height = row->height ? pointsToTwips(*row->height) : defaultTwips;
+            if (row->height && row->customHeight)
+                rr.flags |= RowRecord::kUnsynced;
+            if (row->format) {
+                rr.flags |= RowRecord::kGhostDirty;
+                rr.xf = tables.xf(*row->format);
+            }
+            out.write(rr);
+        }
+        for (int r = blockStart; r < blockEnd; ++r) {
+            const Row* row = sheet.row(r);
+            const std::size_t n = row->cells.size();
+            for (std::size_t c = 0; c < n; ++c) {
+                if (!row->present[c])
+                    continue;
+                const Cell& cell = row->cells[c];
+                const std::uint16_t xf = tables.xf(cell.format);
+                const int col = static_cast<int>(c);
+                if (cell.text()) {
+                    writeLabelSst(out, r, col, xf, tables.sstOrder()[sstCursor++]);
+                } else if (const double* num = cell.number()) {
+                    writeNumber(out, r, col, xf, *num);
+                } else {
+                    blankXfs.clear();
+                    blankXfs.push_back(xf);
+                    while (c + 1 < n && row->present[c + 1] && row->cells[c + 1].isBlank()) {
+                        ++c;
+                        blankXfs.push_back(tables.xf(row->cells[c].format));
+                    }
+                    writeMulBlank(out, r, col, blankXfs);
+                }
+            }
+        }
+    }
+
+    Window2Record w2;
+    if (active)
+        w2.flags |= Window2Record::kSelected | Window2Record::kPaged;
+    out.write(w2);
+
+    SelectionRecord sel;
+    sel.activeRow = static_cast<std::uint16_t>(std::clamp(sheet.activeRow, 0, kMaxRows - 1));
+    sel.activeColumn = static_cast<std::uint16_t>(std::clamp(sheet.activeColumn, 0, kMaxColumns - 1));
+    bool foundActive = false;
+    for (const CellRange& range : sheet.selection) {
+        if (sel.ranges.size() >= SelectionRecord::kMaxRanges)
+            break;
+        RefU ref;
+        ref.firstRow = static_cast<std::uint16_t>(std::clamp(range.firstRow, 0, kMaxRows - 1));
+        ref.lastRow = static_cast<std::uint16_t>(std::clamp(range.lastRow, 0, kMaxRows - 1));
+        ref.firstColumn = static_cast<std::uint8_t>(std::clamp(range.firstColumn, 0, kMaxColumns - 1));
+        ref.lastColumn = static_cast<std::uint8_t>(std::clamp(range.lastColumn, 0, kMaxColumns - 1));
+        if (!foundActive && range.contains(sel.activeRow, sel.activeColumn)) {
+            sel.activeRange = static_cast<std::uint16_t>(sel.ranges.size());
+            foundActive = true;
+        }
+        sel.ranges.push_back(ref);
+    }
+    if (sel.ranges.empty())
+        sel.ranges.push_back({sel.activeRow, sel.activeRow, static_cast<std::uint8_t>(sel.activeColumn),
+                              static_cast<std::uint8_t>(sel.activeColumn)});
+    out.write(sel);
+
+    MergedCellsRecord merged;
+    auto flushMerged = [&] {
+        if (!merged.ranges.empty())
+            out.write(merged);
+        merged.ranges.clear();
+    };
+    for (const CellRange& m : sheet.merged) {
+        if (m.firstRow == m.lastRow && m.firstColumn == m.lastColumn)
+            continue; // a one-cell merge is no merge
+        if (m.firstRow < 0 || m.firstColumn < 0 || m.lastRow >= kMaxRows || m.lastColumn >= kMaxColumns ||
+            m.firstRow > m.lastRow || m.firstColumn > m.lastColumn)
+            throw std::invalid_argument("A merged area on sheet \"" + sheet.name + "\" lies outside the sheet.");
+        merged.ranges.push_back({static_cast<std::uint16_t>(m.firstRow), static_cast<std::uint16_t>(m.lastRow),
+                                 static_cast<std::uint16_t>(m.firstColumn), static_cast<std::uint16_t>(m.lastColumn)});
+        if (merged.ranges.size() == MergedCellsRecord::kMaxRanges)
+            flushMerged();
+    }
+    flushMerged();
+    out.empty(rid::Eof);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> writeWorkbookStream(const Workbook& wb) {
+    if (wb.sheets.empty())
+        throw std::invalid_argument("A workbook needs at least one sheet.");
+    std::vector<std::u16string> names;
+    for (const auto& sheet : wb.sheets) {
+        names.push_back(toUtf16(sheet->name));
+        if (names.back().empty() || names.back().size() > 31)
+            throw std::invalid_argument("The sheet name \"" + sheet->name +
+                                        "\" is empty or longer than 31 characters.");
+    }
+    const WorkbookTables tables(wb);
+    const int activeSheet = std::clamp(wb.activeSheet, 0, wb.sheetCount() - 1);
+
+    std::vector<std::uint8_t> stream;
+    stream.reserve(4096 + tables.sstOrder().size() * 12 + tables.labelCount() * 14);
+    RecordWriter out(stream);
+    out.write(BofRecord{});
+    out.u16Record(rid::CodePage, 1200);
+    Window1Record w1;
+    w1.activeTab = static_cast<std::uint16_t>(activeSheet);
+    out.write(w1);
+    out.u16Record(rid::Backup, 0);
+    out.u16Record(rid::HideObj, 0);
+    out.u16Record(rid::DateMode, 0);
+    out.u16Record(rid::Precision, 1);
+    for (int i = 0; i < 4; ++i)
+        out.write(tables.fonts()[0]);
+    for (std::size_t i = 1; i < tables.fonts().size(); ++i)
+        out.write(tables.fonts()[i]);
+    for (const FormatRecord& f : tables.formats())
+        out.write(f);
+    writeStyleXfs(out);
+    for (const XfRecord& x : tables.cellXfs())
+        out.write(x);
+    out.raw(rid::Style, std::array<std::uint8_t, 4>{0x00, 0x80, 0x00, 0xFF}); // built-in Normal style, XF 0
+    std::vector<std::size_t> positionFields;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        positionFields.push_back(out.size() + 4);
+        out.write(BoundSheet8{0, 0, 0, names[i]});
+    }
+    out.raw(rid::Country, std::array<std::uint8_t, 4>{1, 0, 1, 0});
+    tables.sst().write(out, tables.labelCount());
+    out.empty(rid::Eof);
+
+    std::size_t sstCursor = 0;
+    ByteWriter patch(stream);
+    for (std::size_t i = 0; i < wb.sheets.size(); ++i) {
+        patch.patchU32(positionFields[i], static_cast<std::uint32_t>(stream.size()));
+        writeSheet(out, *wb.sheets[i], tables, static_cast<int>(i) == activeSheet, sstCursor);
+    }
+    if (stream.size() > 0xFFFFFFF0u)
+        throw std::invalid_argument("The workbook is too large for an .xls file.");
+    if (stream.size() < kMiniStreamCutoff)
+        stream.resize(kMiniStreamCutoff, 0); // readers stop at the last EOF
+    return stream;
+}
+
+} // namespace sheet::xls
