@@ -298,7 +298,8 @@ private:
                 const double w = font.metrics.horizontalAdvance(line);
                 x += item.align == HAlign::Right ? room - w : (room - w) / 2;
             }
-            p.drawText(QPointF(x, baseline), line);
+            // Whole pixels: crisp at 96 dpi, and a recorded picture replays at the same spot.
+            p.drawText(QPointF(std::round(x), std::round(baseline)), line);
         }
         if (clipped) {
             p.restore();
