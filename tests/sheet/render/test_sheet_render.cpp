@@ -83,6 +83,7 @@ private slots:
     void gridlinesOnlyWhereCellsHaveNoFill();
     void borderWeightsAndStyles();
     void textRunsOnIntoEmptyNeighbours();
+    void alignsTextInTallRows();
     void mergedAreaPaintsAsOneCell();
     void numbersAlignRightAndNeverSpill();
     void pictureReplaysLikeTheImage();
@@ -469,6 +470,40 @@ void TestSheetRender::textRunsOnIntoEmptyNeighbours() {
     QCOMPARE(rgb(image, g.cellRect(1, 0).right(), g.cellRect(1, 0).top() + 1), kGridlineRgb);
     QVERIFY(countPixels(image, inner(g.cellRect(2, 2)), isDark) > 20);
     QCOMPARE(countPixels(image, inner(g.cellRect(2, 0)), isDark), 0);
+}
+
+void TestSheetRender::alignsTextInTallRows() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    s.rowAt(0).height = 60;
+    const std::array<VAlign, 3> vertical = {VAlign::Top, VAlign::Center, VAlign::Bottom};
+    const std::array<HAlign, 3> horizontal = {HAlign::Left, HAlign::Center, HAlign::Right};
+    for (int c = 0; c < 3; ++c) {
+        s.cellAt(0, c).value = std::string("ab");
+        s.cellAt(0, c).format = withFormat(wb, [&](CellFormat& f) {
+            f.vAlign = vertical[static_cast<std::size_t>(c)];
+            f.hAlign = horizontal[static_cast<std::size_t>(c)];
+        });
+    }
+    const CellRange range{0, 0, 0, 2};
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+    // Which third of the cell, across and down, holds the text.
+    const auto third = [&](int column) {
+        const QRect cell = g.cellRect(0, column);
+        int sx = 0, sy = 0, n = 0;
+        for (int y = cell.top(); y < cell.bottom(); ++y)
+            for (int x = cell.left(); x < cell.right(); ++x)
+                if (isDark(rgb(image, x, y))) {
+                    sx += x - cell.left();
+                    sy += y - cell.top();
+                    ++n;
+                }
+        return n == 0 ? QPoint(-1, -1) : QPoint(3 * sx / n / cell.width(), 3 * sy / n / cell.height());
+    };
+    QCOMPARE(third(0), QPoint(0, 0));
+    QCOMPARE(third(1), QPoint(1, 1));
+    QCOMPARE(third(2), QPoint(2, 2));
 }
 
 void TestSheetRender::mergedAreaPaintsAsOneCell() {
