@@ -19,8 +19,10 @@ void installFontSubstitutions() {
 QFont qtFont(const Font& font) {
     installFontSubstitutions();
     QFont f(QString::fromStdString(font.name));
-    // A 96-dpi spreadsheet asks for whole-pixel font heights.
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(font.size * 96.0 / 72.0))));
+    // A 96-dpi spreadsheet asks for whole-pixel font heights; sizes are kept to
+    // what a sheet allows (1..409 pt), a size that is no number to the default.
+    const double points = std::isfinite(font.size) ? std::clamp(font.size, 1.0, 409.0) : 10.0;
+    f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
     f.setBold(font.bold);
     f.setItalic(font.italic);
     f.setUnderline(font.underline);

@@ -188,6 +188,12 @@ void TestSheetRender::fontsResolveToTheSubstitutes() {
     const QFont f = qtFont(title);
     QCOMPARE(f.pixelSize(), 27); // 20 pt at 96 dpi, whole pixels
     QCOMPARE(qtFont(gothic).pixelSize(), 13);
+    // Sizes a sheet cannot hold still give a usable font.
+    for (double size : {0.0, -5.0, 1e9, std::numeric_limits<double>::quiet_NaN()}) {
+        Font odd = gothic;
+        odd.size = size;
+        QVERIFY(qtFont(odd).pixelSize() >= 1 && qtFont(odd).pixelSize() <= 546);
+    }
     QVERIFY(f.bold() && f.italic() && f.underline() && !f.strikeOut());
     // Measuring uses the very font painting uses.
     QCOMPARE(cellFont(title).font, f);
