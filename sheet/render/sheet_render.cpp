@@ -216,9 +216,19 @@ private:
         for (const QString& line : std::as_const(item.lines))
             widest = std::max(widest, font.metrics.horizontalAdvance(line));
         if (widest > room && number) {
-            // A number never runs on or shows in part: it turns into "#" across the cell.
-            const double hash = font.metrics.horizontalAdvance(u'#');
-            item.lines = {QString(std::max(1, static_cast<int>(room / hash)), u'#')};
+            // A number never runs on or shows in part: it drops decimals to fit,
+            // and turns into "#" across the cell when even that fails.
+            QString fitting;
+            for (int chars = kGeneralChars - 1; chars >= 1 && fitting.isEmpty(); --chars) {
+                const QString shorter = generalNumber(*cell.number(), chars);
+                if (!shorter.isEmpty() && font.metrics.horizontalAdvance(shorter) <= room)
+                    fitting = shorter;
+            }
+            if (fitting.isEmpty()) {
+                const double hash = font.metrics.horizontalAdvance(u'#');
+                fitting = QString(std::max(1, static_cast<int>(room / hash)), u'#');
+            }
+            item.lines = {fitting};
             widest = 0;
         } else if (widest > room && !wrap && column >= 0) {
             item.box = runOn(row, column, align, widest);

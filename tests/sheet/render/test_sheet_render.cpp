@@ -203,21 +203,32 @@ void TestSheetRender::fontsResolveToTheSubstitutes() {
 void TestSheetRender::numbersShowInGeneralFormat_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("integer") << 42.0 << "42";
-    QTest::newRow("eleven digits") << 12345678901.0 << "12345678901";
-    QTest::newRow("large") << 1e11 << "1E+11";
-    QTest::newRow("fraction") << 0.1 << "0.1";
-    QTest::newRow("third") << 1.0 / 3 << "0.33333333333";
-    QTest::newRow("small") << 0.00001 << "1E-05";
-    QTest::newRow("negative") << -2.5 << "-2.5";
-    QTest::newRow("negative zero") << -0.0 << "0";
-    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "#NUM!";
+    QTest::addColumn<int>("chars");
+    QTest::newRow("integer") << 42.0 << "42" << 11;
+    QTest::newRow("eleven digits") << 12345678901.0 << "12345678901" << 11;
+    QTest::newRow("twelve digits") << 123456789012.0 << "1.23457E+11" << 11;
+    QTest::newRow("power of ten") << 1e11 << "1E+11" << 11;
+    QTest::newRow("third") << 1.0 / 3 << "0.333333333" << 11;
+    QTest::newRow("fraction") << 0.1 << "0.1" << 11;
+    QTest::newRow("small") << 0.00001 << "0.00001" << 11;
+    QTest::newRow("tiny") << 0.0000012345 << "1.2345E-06" << 11;
+    QTest::newRow("huge exponent") << -1.5e200 << "-1.5E+200" << 11;
+    QTest::newRow("negative") << -2.5 << "-2.5" << 11;
+    QTest::newRow("negative zero") << -0.0 << "0" << 11;
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "#NUM!" << 11;
+    QTest::newRow("narrow third") << 1.0 / 3 << "0.3333" << 6;
+    QTest::newRow("narrow rounds up") << 9.99999 << "10" << 3;
+    QTest::newRow("narrow large") << 123456789.0 << "1.2E+08" << 7;
+    QTest::newRow("too narrow") << 123456789.0 << "" << 3;
 }
 
 void TestSheetRender::numbersShowInGeneralFormat() {
     QFETCH(double, value);
     QFETCH(QString, shown);
-    QCOMPARE(displayText(Cell{value, 0}), shown);
+    QFETCH(int, chars);
+    QCOMPARE(generalNumber(value, chars), shown);
+    if (chars == kGeneralChars)
+        QCOMPARE(displayText(Cell{value, 0}), shown);
     QCOMPARE(displayText(Cell{std::string("0123"), 0}), QStringLiteral("0123"));
     QCOMPARE(displayText(Cell{}), QString());
 }
