@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <charconv>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -19,8 +21,10 @@ void installFontSubstitutions() {
 QFont qtFont(const Font& font) {
     installFontSubstitutions();
     QFont f(QString::fromStdString(font.name));
-    // A 96-dpi spreadsheet asks for whole-pixel font heights.
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(font.size * 96.0 / 72.0))));
+    // A 96-dpi spreadsheet asks for whole-pixel font heights; sizes are kept to
+    // what a sheet allows (1..409 pt), a size that is no number to the default.
+    const double points = std::isfinite(font.size) ? std::clamp(font.size, 1.0, 409.0) : 10.0;
+    f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
     f.setBold(font.bold);
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
@@ -66,18 +70,69 @@ const CellFont& cellFont(const Font& font) {
     return *it->second;
 }
 
+namespace {
+
+// Trailing zeros of the fraction, and a bare decimal point, carry nothing.
+void trimFraction(std::string& digits) {
+    if (digits.find('.') == std::string::npos)
+        return;
+    while (digits.back() == '0')
+        digits.pop_back();
+    if (digits.back() == '.')
+        digits.pop_back();
+}
+
+} // namespace
+
+QString generalNumber(double value, int maxChars) {
+    if (!std::isfinite(value))
+        return QStringLiteral("#NUM!");
+    if (value == 0)
+        return QStringLiteral("0");
+    if (maxChars < 1)
+        return {};
+    maxChars = std::min(maxChars, kGeneralChars);
+    const bool negative = value < 0;
+    const double magnitude = std::fabs(value);
+    // std::to_chars, unlike printf, ignores the locale: a decimal point always.
+    const auto format = [&](std::chars_format style, int precision) {
+        char buffer[400];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, style, precision);
+        return std::string(buffer, result.ptr);
+    };
+    const std::string probe = format(std::chars_format::scientific, 14);
+    const int exponent = std::atoi(probe.c_str() + probe.find('e') + 1);
+
+    std::string shown;
+    // Plain digits while the integer part fits and the number is not tiny.
+    if (exponent >= -5 && exponent < maxChars) {
+        const int integerDigits = std::max(exponent + 1, 1);
+        shown = format(std::chars_format::fixed, std::max(maxChars - integerDigits - 1, 0));
+        trimFraction(shown);
+        if (shown == "0" || static_cast<int>(shown.size()) > maxChars)
+            shown.clear();
+    }
+    if (shown.empty()) {
+        // 1.23457E+11: as many mantissa digits as the width leaves.
+        const int exponentChars = std::abs(exponent) >= 99 ? 5 : 4;
+        if (maxChars < exponentChars + 1)
+            return {};
+        const std::string full = format(std::chars_format::scientific, std::max(maxChars - exponentChars - 2, 0));
+        const std::size_t e = full.find('e');
+        std::string mantissa = full.substr(0, e);
+        trimFraction(mantissa);
+        shown = mantissa + 'E' + full.substr(e + 1);
+        if (static_cast<int>(shown.size()) > maxChars)
+            return {};
+    }
+    return QString::fromLatin1((negative ? "-" : "") + shown);
+}
+
 QString displayText(const Cell& cell) {
     if (const std::string* s = cell.text())
         return QString::fromStdString(*s);
-    if (const double* d = cell.number()) {
-        if (!std::isfinite(*d))
-            return QStringLiteral("#NUM!");
-        if (*d == 0)
-            return QStringLiteral("0");
-        // General shows at most 11 significant digits, switching to 1.2345E+11 style
-        // for very large and very small magnitudes.
-        return QString::number(*d, 'g', 11).toUpper();
-    }
+    if (const double* d = cell.number())
+        return generalNumber(*d);
     return {};
 }
 

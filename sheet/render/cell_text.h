@@ -41,8 +41,15 @@ const CellFont& cellFont(const Font& font);
 inline constexpr int kTextPadLeft = 2;
 inline constexpr int kTextPadRight = 3;
 
-// Text a cell shows: its string, or its number in General format (up to 11
-// significant digits, exponent form beyond); empty for a blank cell.
+// Characters the General number format shows at most (the sign not counted).
+inline constexpr int kGeneralChars = 11;
+
+// `value` in General format within `maxChars` characters: plain digits with as
+// many decimals as fit (0.333333333), exponent form for numbers too large or too
+// small for that (1.23457E+11, 1.2345E-06); empty when not even that fits.
+QString generalNumber(double value, int maxChars = kGeneralChars);
+
+// Text a cell shows: its string, or its number in General format; empty for a blank cell.
 QString displayText(const Cell& cell);
 
 // The lines `text` is shown in. With `wrap` the text breaks at spaces and line

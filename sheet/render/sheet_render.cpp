@@ -156,14 +156,15 @@ private:
                 const QRect whole = geo.cellRect(m->firstRow, m->firstColumn, m->lastRow, m->lastColumn);
                 const QRect visible = whole.intersected(picture);
                 const FormatId id = sh.effectiveFormat(m->firstRow, m->firstColumn);
-                areas.push_back({visible, wb.formats.get(id).fill});
+                const int right = m->lastColumn <= range.lastColumn ? m->lastColumn : -1;
+                areas.push_back({visible, wb.formats.get(id).fill, right});
                 if (const Cell* cell = sh.cell(m->firstRow, m->firstColumn))
                     addText(*cell, id, whole, visible, -1, r);
                 continue;
             }
             const QRect box = geo.cellRect(r, c);
             const FormatId id = sh.effectiveFormat(r, c);
-            areas.push_back({box, wb.formats.get(id).fill});
+            areas.push_back({box, wb.formats.get(id).fill, c});
             if (const Cell* cell = sh.cell(r, c); cell && !cell->isBlank())
                 addText(*cell, id, box, box, c, r);
         }
@@ -171,30 +172,23 @@ private:
             if (a.fill != kAutomatic)
                 p.fillRect(fillRect(a.rect), paletteColor(a.fill, Qt::white));
             else
-                paintGridlines(a.rect);
+                paintGridlines(a.rect, a.lastColumn);
         }
         for (const TextItem& item : items)
             paintText(item);
     }
 
-    void paintGridlines(const QRect& r) {
-        const int column = columnAtRight(r);
-        const bool drawRight = column < 0 || !noGridRight[static_cast<std::size_t>(column - range.firstColumn)];
-        if (drawRight)
+    // Grid lines on the right and bottom of an unfilled cell or area whose last
+    // column is `column` (-1 when it ends beyond the range), and on the range's
+    // outer left and top edge.
+    void paintGridlines(const QRect& r, int column) {
+        if (column < 0 || !noGridRight[static_cast<std::size_t>(column - range.firstColumn)])
             p.fillRect(QRect(r.right(), r.top(), 1, r.height()), gridColor);
         p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), gridColor);
-        if (r.left() == 1)
+        if (r.left() <= 1)
             p.fillRect(QRect(0, r.top(), 1, r.height()), gridColor);
-        if (r.top() == 1)
-            p.fillRect(QRect(r.left() == 1 ? 0 : r.left(), 0, r.width() + (r.left() == 1 ? 1 : 0), 1), gridColor);
-    }
-
-    // The column whose right edge is the right edge of `r`, or -1 for none in the range.
-    int columnAtRight(const QRect& r) const {
-        for (int c = range.lastColumn; c >= range.firstColumn; --c)
-            if (geo.columnX(c + 1) == r.left() + r.width())
-                return c;
-        return -1;
+        if (r.top() <= 1)
+            p.fillRect(QRect(r.left() <= 1 ? 0 : r.left(), 0, r.width() + (r.left() == 1 ? 1 : 0), 1), gridColor);
     }
 
     // column < 0: a merged area, which never runs on into its neighbours.
@@ -222,9 +216,19 @@ private:
         for (const QString& line : std::as_const(item.lines))
             widest = std::max(widest, font.metrics.horizontalAdvance(line));
         if (widest > room && number) {
-            // A number never runs on or shows in part: it turns into "#" across the cell.
-            const double hash = font.metrics.horizontalAdvance(u'#');
-            item.lines = {QString(std::max(1, static_cast<int>(room / hash)), u'#')};
+            // A number never runs on or shows in part: it drops decimals to fit,
+            // and turns into "#" across the cell when even that fails.
+            QString fitting;
+            for (int chars = kGeneralChars - 1; chars >= 1 && fitting.isEmpty(); --chars) {
+                const QString shorter = generalNumber(*cell.number(), chars);
+                if (!shorter.isEmpty() && font.metrics.horizontalAdvance(shorter) <= room)
+                    fitting = shorter;
+            }
+            if (fitting.isEmpty()) {
+                const double hash = font.metrics.horizontalAdvance(u'#');
+                fitting = QString(std::max(1, static_cast<int>(room / hash)), u'#');
+            }
+            item.lines = {fitting};
             widest = 0;
         } else if (widest > room && !wrap && column >= 0) {
             item.box = runOn(row, column, align, widest);
@@ -298,7 +302,8 @@ private:
                 const double w = font.metrics.horizontalAdvance(line);
                 x += item.align == HAlign::Right ? room - w : (room - w) / 2;
             }
-            p.drawText(QPointF(x, baseline), line);
+            // Whole pixels: crisp at 96 dpi, and a recorded picture replays at the same spot.
+            p.drawText(QPointF(std::round(x), std::round(baseline)), line);
         }
         if (clipped) {
             p.restore();
@@ -402,6 +407,7 @@ private:
     struct FillArea {
         QRect rect;
         ColorIndex fill;
+        int lastColumn; // -1 for a merged area that ends beyond the range
     };
     std::vector<TextItem> items;
     std::vector<bool> noGridRight; // per column of the range: text runs on over its right grid line

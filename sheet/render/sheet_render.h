@@ -18,6 +18,9 @@
 // colour with its horizontal and vertical alignment. Wrapped text breaks at
 // spaces within the column width; unwrapped text runs on into empty cells
 // beside it; merged areas show as one cell.
+//
+// Fonts need a QGuiApplication; programs without a display run it on the
+// offscreen platform (QT_QPA_PLATFORM=offscreen).
 
 #include "sheet/model/workbook.h"
 #include "sheet/render/cell_text.h"

@@ -1,0 +1,624 @@
+// Paints sheets into fixed-format images and checks colours at positions
+// computed from the grid geometry; text is checked only for presence and colour.
+
+#include "tests/sheet/render/phone_list_sheet.h"
+
+#include "sheet/render/sheet_render.h"
+
+#include <QFontInfo>
+#include <QPainter>
+#include <QtTest>
+
+#include <limits>
+
+using namespace sheet;
+namespace pls = phone_list_sheet;
+
+namespace {
+
+QRgb rgb(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+bool isDark(QRgb c) {
+    return qGray(c) < 110;
+}
+bool isDarkBlueish(QRgb c) {
+    return qBlue(c) > qRed(c) + 30 && qGray(c) < 130;
+}
+
+int countPixels(const QImage& image, const QRect& area, bool (*match)(QRgb)) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += match(rgb(image, x, y)) ? 1 : 0;
+    return n;
+}
+
+// Horizontal bands of text inside `area`: runs of pixel rows holding a dark pixel.
+int textBands(const QImage& image, const QRect& area) {
+    int bands = 0;
+    bool inBand = false;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        bool dark = false;
+        for (int x = area.left(); x <= area.right() && !dark; ++x)
+            dark = isDark(rgb(image, x, y));
+        if (dark && !inBand)
+            ++bands;
+        inBand = dark;
+    }
+    return bands;
+}
+
+// The inside of a cell, away from its edge lines.
+QRect inner(const QRect& cell) {
+    return cell.adjusted(2, 2, -3, -3);
+}
+
+FormatId withFormat(Workbook& wb, const std::function<void(CellFormat&)>& change) {
+    CellFormat f;
+    change(f);
+    return wb.formats.intern(f);
+}
+
+} // namespace
+
+class TestSheetRender : public QObject {
+    Q_OBJECT
+
+private slots:
+    void columnWidthFollowsTheDigitWidthFormula_data();
+    void columnWidthFollowsTheDigitWidthFormula();
+    void rowHeightsAndOffsetsInPixels();
+    void rejectsRangesOutsideTheSheet();
+    void paletteMapsColorIndexes();
+    void fontsResolveToTheSubstitutes();
+    void numbersShowInGeneralFormat_data();
+    void numbersShowInGeneralFormat();
+    void breaksLinesAtSpacesWithinTheWidth();
+    void autoFitCountsWrappedLines();
+    void autoFitOfRowsWithoutText();
+    void wrappedTextPaintsInTheLinesAutoFitCounted();
+    void phoneListPicture();
+    void gridlinesOnlyWhereCellsHaveNoFill();
+    void borderWeightsAndStyles();
+    void textRunsOnIntoEmptyNeighbours();
+    void alignsTextInTallRows();
+    void mergedAreaPaintsAsOneCell();
+    void numbersAlignRightAndNeverSpill();
+    void pictureReplaysLikeTheImage();
+    void refusesImagesTooLargeToHold();
+};
+
+void TestSheetRender::columnWidthFollowsTheDigitWidthFormula_data() {
+    QTest::addColumn<double>("characters");
+    QTest::addColumn<int>("pixels");
+    // The phone list's columns (see the format notes' worked values at 7 px per digit).
+    QTest::newRow("A 2") << 2.0 << 19;
+    QTest::newRow("B 10.43") << 10.43 << 78;
+    QTest::newRow("C 10") << 10.0 << 75;
+    QTest::newRow("D 13") << 13.0 << 96;
+    QTest::newRow("E 24.71") << 24.71 << 178;
+    QTest::newRow("F 13.43") << 13.43 << 99;
+    QTest::newRow("G 12.43") << 12.43 << 92;
+    QTest::newRow("I 18.43") << 18.43 << 134;
+    QTest::newRow("below one character") << 0.5 << 6;
+    QTest::newRow("zero") << 0.0 << 0;
+    QTest::newRow("negative") << -3.0 << 0;
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << 0;
+}
+
+void TestSheetRender::columnWidthFollowsTheDigitWidthFormula() {
+    QFETCH(double, characters);
+    QFETCH(int, pixels);
+    QCOMPARE(columnWidthPx(characters), pixels);
+}
+
+void TestSheetRender::rowHeightsAndOffsetsInPixels() {
+    QCOMPARE(rowHeightPx(11.25), 15);
+    QCOMPARE(rowHeightPx(34.5), 46);
+    QCOMPARE(rowHeightPx(5.25), 7);
+    QCOMPARE(rowHeightPx(13.5), 18);
+    QCOMPARE(rowHeightPx(14), 19);
+    QCOMPARE(rowHeightPx(12.75), 17);
+    QCOMPARE(rowHeightPx(1000), rowHeightPx(409.5));
+
+    Workbook wb;
+    const CellRange all = pls::build(wb, 3);
+    Sheet& s = wb.sheetAt(0);
+    s.columns[20].hidden = true;
+    const SheetGeometry g(s, all);
+    QCOMPARE(g.columnX(0), 1); // pixel 0 holds the left edge line
+    QCOMPARE(g.columnX(1), 1 + 19);
+    QCOMPARE(g.columnX(2), 1 + 19 + 78);
+    QCOMPARE(g.rowY(0), 1);
+    QCOMPARE(g.rowY(4), 1 + 15 + 46 + 7 + 18);
+    QCOMPARE(g.size(), QSize(1 + 19 + 78 + 75 + 96 + 178 + 99 + 92 + 92 + 134, g.rowY(7)));
+    QCOMPARE(g.columnWidth(9), kDefaultColumnWidthPx);
+    QCOMPARE(g.columnWidth(20), 0);
+    QCOMPARE(g.rowHeight(100), SheetGeometry::defaultRowHeight(s));
+
+    // A range starting elsewhere has its own origin; rows before it lie above.
+    const SheetGeometry inner(s, CellRange{1, 1, 2, 2});
+    QCOMPARE(inner.columnX(1), 1);
+    QCOMPARE(inner.rowY(1), 1);
+    QCOMPARE(inner.rowY(0), 1 - 15);
+    QCOMPARE(inner.rowY(5), 1 + 46 + 7 + 18 + g.rowHeight(4));
+    QCOMPARE(inner.size(), QSize(1 + 78 + 75, 1 + 46 + 7));
+}
+
+void TestSheetRender::rejectsRangesOutsideTheSheet() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, SheetGeometry(s, CellRange{3, 0, 2, 0}));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, SheetGeometry(s, CellRange{-1, 0, 2, 0}));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, SheetGeometry(s, CellRange{0, 0, kMaxRows, 0}));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, renderPicture(wb, s, CellRange{0, 5, 0, kMaxColumns}));
+    QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, paintRange(painter, wb, s, CellRange{0, 3, 0, 2}));
+}
+
+void TestSheetRender::paletteMapsColorIndexes() {
+    QCOMPARE(paletteColor(1), QColor(0x00, 0x00, 0x00));
+    QCOMPARE(paletteColor(2), QColor(0xFF, 0xFF, 0xFF));
+    QCOMPARE(paletteColor(15), QColor(0xC0, 0xC0, 0xC0));
+    QCOMPARE(paletteColor(19), QColor(0xFF, 0xFF, 0xCC));
+    QCOMPARE(paletteColor(49), QColor(0x00, 0x33, 0x66));
+    QCOMPARE(paletteColor(56), QColor(0x33, 0x33, 0x33));
+    // Automatic and indexes outside the palette take the caller's colour.
+    QCOMPARE(paletteColor(kAutomatic, Qt::red), QColor(Qt::red));
+    QCOMPARE(paletteColor(57), QColor(Qt::black));
+    QCOMPARE(paletteColor(-4105, Qt::white), QColor(Qt::white));
+}
+
+void TestSheetRender::fontsResolveToTheSubstitutes() {
+    Font gothic;
+    gothic.name = "Century Gothic";
+    gothic.size = 10;
+    QVERIFY2(QFontInfo(qtFont(gothic)).family().startsWith(QStringLiteral("URW Gothic")),
+             qPrintable(QFontInfo(qtFont(gothic)).family()));
+    QCOMPARE(QFontInfo(qtFont(Font{})).family(), QStringLiteral("Liberation Sans"));
+
+    Font title = gothic;
+    title.size = 20;
+    title.bold = true;
+    title.italic = true;
+    title.underline = true;
+    const QFont f = qtFont(title);
+    QCOMPARE(f.pixelSize(), 27); // 20 pt at 96 dpi, whole pixels
+    QCOMPARE(qtFont(gothic).pixelSize(), 13);
+    // Sizes a sheet cannot hold still give a usable font.
+    for (double size : {0.0, -5.0, 1e9, std::numeric_limits<double>::quiet_NaN()}) {
+        Font odd = gothic;
+        odd.size = size;
+        QVERIFY(qtFont(odd).pixelSize() >= 1 && qtFont(odd).pixelSize() <= 546);
+    }
+    QVERIFY(f.bold() && f.italic() && f.underline() && !f.strikeOut());
+    // Measuring uses the very font painting uses.
+    QCOMPARE(cellFont(title).font, f);
+    QVERIFY(cellFont(title).lineHeight > cellFont(gothic).lineHeight);
+}
+
+void TestSheetRender::numbersShowInGeneralFormat_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("chars");
+    QTest::newRow("integer") << 42.0 << "42" << 11;
+    QTest::newRow("eleven digits") << 12345678901.0 << "12345678901" << 11;
+    QTest::newRow("twelve digits") << 123456789012.0 << "1.23457E+11" << 11;
+    QTest::newRow("power of ten") << 1e11 << "1E+11" << 11;
+    QTest::newRow("third") << 1.0 / 3 << "0.333333333" << 11;
+    QTest::newRow("fraction") << 0.1 << "0.1" << 11;
+    QTest::newRow("small") << 0.00001 << "0.00001" << 11;
+    QTest::newRow("tiny") << 0.0000012345 << "1.2345E-06" << 11;
+    QTest::newRow("huge exponent") << -1.5e200 << "-1.5E+200" << 11;
+    QTest::newRow("negative") << -2.5 << "-2.5" << 11;
+    QTest::newRow("negative zero") << -0.0 << "0" << 11;
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "#NUM!" << 11;
+    QTest::newRow("narrow third") << 1.0 / 3 << "0.3333" << 6;
+    QTest::newRow("narrow rounds up") << 9.99999 << "10" << 3;
+    QTest::newRow("narrow large") << 123456789.0 << "1.2E+08" << 7;
+    QTest::newRow("too narrow") << 123456789.0 << "" << 3;
+}
+
+void TestSheetRender::numbersShowInGeneralFormat() {
+    QFETCH(double, value);
+    QFETCH(QString, shown);
+    QFETCH(int, chars);
+    QCOMPARE(generalNumber(value, chars), shown);
+    if (chars == kGeneralChars)
+        QCOMPARE(displayText(Cell{value, 0}), shown);
+    QCOMPARE(displayText(Cell{std::string("0123"), 0}), QStringLiteral("0123"));
+    QCOMPARE(displayText(Cell{}), QString());
+}
+
+void TestSheetRender::breaksLinesAtSpacesWithinTheWidth() {
+    Font f;
+    f.name = "Century Gothic";
+    const CellFont& font = cellFont(f);
+    const QString text = QString::fromUtf8(pls::kLongAddress);
+    const double width = textWidth(columnWidthPx(24.71));
+
+    QCOMPARE(breakLines(text, font, width, false), QStringList{text});
+    QCOMPARE(breakLines(QStringLiteral("a\nb"), font, width, false), QStringList{QStringLiteral("ab")});
+
+    const QStringList lines = breakLines(text, font, width, true);
+    QCOMPARE(lines.size(), 3);
+    for (const QString& line : lines) {
+        QVERIFY(font.metrics.horizontalAdvance(line) <= width);
+        QVERIFY(!line.startsWith(u' ') && !line.endsWith(u' '));
+    }
+    QCOMPARE(lines.join(u' '), text);
+
+    QCOMPARE(breakLines(QStringLiteral("one\n\ntwo"), font, width, true),
+             (QStringList{QStringLiteral("one"), QString(), QStringLiteral("two")}));
+    QCOMPARE(breakLines(QString(), font, width, true), QStringList{QString()});
+
+    // A word wider than the column breaks between characters and loses none.
+    const QString word(40, u'W');
+    const QStringList pieces = breakLines(word, font, 60, true);
+    QVERIFY(pieces.size() > 1);
+    QCOMPARE(pieces.join(QString()), word);
+    for (const QString& piece : pieces)
+        QVERIFY(!piece.isEmpty() && font.metrics.horizontalAdvance(piece) <= 60);
+    // Even a column narrower than one character shows every character.
+    QCOMPARE(breakLines(QStringLiteral("abc"), font, 0, true).join(QString()), QStringLiteral("abc"));
+}
+
+void TestSheetRender::autoFitCountsWrappedLines() {
+    Workbook wb;
+    pls::build(wb, 3);
+    Sheet& s = wb.sheetAt(0);
+    Font gothic;
+    gothic.name = "Century Gothic";
+    const double oneLine = rowHeightPoints(cellFont(gothic).lineHeight);
+
+    // Data row 1 holds short texts, data row 2 the address that needs three lines.
+    QCOMPARE(autoFitRowHeight(wb, s, 4), oneLine);
+    QCOMPARE(autoFitRowHeight(wb, s, 5), 3 * oneLine);
+    QCOMPARE(*s.row(5)->height, 3 * oneLine);
+    const double points = autoFitRowHeight(wb, s, 5);
+    QCOMPARE(std::fmod(points, 0.75), 0.0);
+
+    // The same text unwrapped needs one line; in a wider column two.
+    pls::edit(wb, s, 5, 4, [](CellFormat& f) { f.wrap = false; });
+    QCOMPARE(autoFitRowHeight(wb, s, 5), oneLine);
+    pls::edit(wb, s, 5, 4, [](CellFormat& f) { f.wrap = true; });
+    s.columns[4].width = 40;
+    QCOMPARE(autoFitRowHeight(wb, s, 5), 2 * oneLine);
+
+    // A wrapped cell inside a merged area does not stretch the row.
+    s.columns[4].width = 24.71;
+    s.merged.push_back(CellRange{5, 4, 5, 5});
+    QCOMPARE(autoFitRowHeight(wb, s, 5), oneLine);
+    s.merged.clear();
+
+    // Never taller than a sheet allows.
+    s.cellAt(5, 4).value = std::string(1000, 'x');
+    QCOMPARE(autoFitRowHeight(wb, s, 5), kMaxRowHeightPoints);
+
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, autoFitRowHeight(wb, s, -1));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, autoFitRowHeight(wb, s, kMaxRows));
+}
+
+void TestSheetRender::autoFitOfRowsWithoutText() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    const double arial = rowHeightPoints(cellFont(Font{}).lineHeight);
+    QCOMPARE(autoFitRowHeight(wb, s, 7), arial);
+    QCOMPARE(arial, 12.75); // the spreadsheet's own default row for Arial 10
+
+    // A blank cell in a large font still sets the height.
+    Font big;
+    big.size = 20;
+    s.cellAt(2, 3).format = withFormat(wb, [&](CellFormat& f) { f.font = big; });
+    QCOMPARE(autoFitRowHeight(wb, s, 2), rowHeightPoints(cellFont(big).lineHeight));
+
+    // Empty cells take their row's format, else their column's.
+    Font small;
+    small.size = 6;
+    const FormatId smallId = withFormat(wb, [&](CellFormat& f) { f.font = small; });
+    for (Column& c : s.columns)
+        c.format = smallId;
+    QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(small).lineHeight));
+    s.columns[200].format = withFormat(wb, [&](CellFormat& f) { f.font = big; });
+    QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(big).lineHeight));
+    s.rowAt(9).format = smallId;
+    QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(small).lineHeight));
+}
+
+void TestSheetRender::wrappedTextPaintsInTheLinesAutoFitCounted() {
+    Workbook wb;
+    const CellRange range = pls::build(wb, 3);
+    const Sheet& s = wb.sheetAt(0);
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+    QCOMPARE(image.size(), g.size());
+    // Row 6 (the address that wraps) and row 5 (short texts), column E.
+    QCOMPARE(textBands(image, inner(g.cellRect(5, 4))), 3);
+    QCOMPARE(textBands(image, inner(g.cellRect(4, 4))), 1);
+    // All three lines are inside the row auto-fit made for them.
+    const QRect cell = g.cellRect(5, 4);
+    QVERIFY(countPixels(image, QRect(cell.left() + 2, cell.top() + 1, cell.width() - 4, 3), isDark) == 0);
+}
+
+void TestSheetRender::phoneListPicture() {
+    Workbook wb;
+    const CellRange range = pls::build(wb, 30);
+    const Sheet& s = wb.sheetAt(0);
+    QCOMPARE(range, (CellRange{0, 0, 33, 8}));
+    const QImage image = renderImage(wb, s, range);
+    QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
+    const SheetGeometry g(s, range);
+    QCOMPARE(image.size(), g.size());
+    if (qEnvironmentVariableIsSet("TABWRIGHT_RENDER_OUT"))
+        image.save(qEnvironmentVariable("TABWRIGHT_RENDER_OUT"));
+
+    const QRgb white = 0xFFFFFF, grey = 0xC0C0C0, yellow = 0xFFFFCC, darkBlue = 0x003366, black = 0;
+    const auto lineAbove = [&](int row, int column) {
+        const QRect c = g.cellRect(row, column);
+        return rgb(image, c.center().x(), c.top() - 1);
+    };
+    const auto lineLeftOf = [&](int row, int column) {
+        const QRect c = g.cellRect(row, column);
+        return rgb(image, c.left() - 1, c.center().y());
+    };
+
+    // White everywhere the sheet's fill is white: no gridlines in column A or row 1.
+    QCOMPARE(countPixels(image, g.cellRect(0, 0, 33, 0).adjusted(-1, -1, -1, 0), [](QRgb c) { return c != 0xFFFFFF; }),
+             0);
+    QCOMPARE(rgb(image, g.cellRect(2, 3).center().x(), g.cellRect(2, 3).center().y()), white);
+
+    // Title: dark blue text in B2, running on over the empty cells to its right.
+    const QRect title = g.cellRect(1, 1, 1, 5);
+    QVERIFY(countPixels(image, title, isDarkBlueish) > 200);
+    QVERIFY(countPixels(image, g.cellRect(1, 3), isDarkBlueish) > 20);
+    QCOMPARE(countPixels(image, title, [](QRgb c) { return qRed(c) > qBlue(c) + 40; }), 0);
+    // The stamp: dark blue label, black value above an automatic (black) bottom line.
+    QVERIFY(countPixels(image, g.cellRect(1, 7), isDarkBlueish) > 20);
+    QCOMPARE(rgb(image, g.cellRect(1, 8).center().x(), g.cellRect(1, 8).bottom()), black);
+    QCOMPARE(rgb(image, g.cellRect(1, 7).center().x(), g.cellRect(1, 7).bottom()), white);
+
+    // Header: dark blue fill, white bold text, white lines between its cells,
+    // the frame's black line above, the first data row's grey line below.
+    const QRect header = g.cellRect(3, 2);
+    QCOMPARE(rgb(image, header.right() - 3, header.top() + 2), darkBlue);
+    QVERIFY(countPixels(image, inner(header), [](QRgb c) { return qGray(c) > 200; }) > 20);
+    QCOMPARE(lineLeftOf(3, 2), white);
+    QCOMPARE(lineLeftOf(3, 8), white);
+    QCOMPARE(lineAbove(3, 4), black);
+    QCOMPARE(lineAbove(4, 4), grey);
+
+    // Data rows: white and light yellow in turn, grey lines around and between cells.
+    for (int i = 1; i <= 30; ++i) {
+        const int r = i + 3;
+        const QRect empty = g.cellRect(r, 3); // Spouse/Kids is empty in most rows
+        const QRgb fill = rgb(image, empty.right() - 3, empty.top() + 2);
+        QCOMPARE(fill, i % 2 == 0 ? yellow : white);
+        QCOMPARE(lineLeftOf(r, 4), grey);
+        QCOMPARE(lineLeftOf(r, 8), grey);
+        if (i > 1)
+            QCOMPARE(lineAbove(r, 5), grey);
+        // The frame: black on the left of B and the right of I.
+        QCOMPARE(lineLeftOf(r, 1), black);
+        QCOMPARE(lineLeftOf(r, 9), black);
+        // Black text in the last-name column.
+        QVERIFY(countPixels(image, inner(g.cellRect(r, 1)), isDark) > 20);
+    }
+    // The frame's bottom line under the last row, one pixel thick.
+    const QRect last = g.cellRect(33, 5);
+    QCOMPARE(rgb(image, last.center().x(), last.bottom()), black);
+    QCOMPARE(rgb(image, last.center().x(), last.bottom() - 1), yellow);
+    QCOMPARE(image.height(), last.bottom() + 1);
+}
+
+void TestSheetRender::gridlinesOnlyWhereCellsHaveNoFill() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    s.cellAt(1, 1).format = withFormat(wb, [](CellFormat& f) { f.fill = 3; });
+    const CellRange range{0, 0, 2, 2};
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+    const QRgb grid = kGridlineRgb, red = 0xFF0000;
+    QCOMPARE(rgb(image, 0, 0), grid);
+    QCOMPARE(rgb(image, g.cellRect(0, 0).right(), 5), grid);
+    QCOMPARE(rgb(image, 5, g.cellRect(0, 0).bottom()), grid);
+    QCOMPARE(rgb(image, g.cellRect(2, 2).right(), g.cellRect(2, 2).bottom()), grid);
+    const QRect filled = g.cellRect(1, 1);
+    QCOMPARE(rgb(image, filled.right(), filled.center().y()), red);
+    QCOMPARE(rgb(image, filled.center().x(), filled.bottom()), red);
+    QCOMPARE(rgb(image, filled.center().x(), filled.center().y()), red);
+    QCOMPARE(rgb(image, g.cellRect(0, 0).center().x(), g.cellRect(0, 0).center().y()), 0xFFFFFFu);
+}
+
+void TestSheetRender::borderWeightsAndStyles() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    const auto bottom = [&](int column, std::uint8_t style, ColorIndex color) {
+        s.cellAt(1, column).format = withFormat(wb, [&](CellFormat& f) { f.border(Edge::Bottom) = {style, color}; });
+    };
+    bottom(0, 1, kAutomatic); // thin
+    bottom(1, 2, 3);          // medium red
+    bottom(2, 5, 5);          // thick blue
+    bottom(3, 3, kAutomatic); // dashed
+    const CellRange range{0, 0, 3, 3};
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+    const auto thickness = [&](int column, QRgb colour) {
+        const int x = g.cellRect(1, column).center().x();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            n += rgb(image, x, y) == colour ? 1 : 0;
+        return n;
+    };
+    QCOMPARE(thickness(0, 0x000000), 1);
+    QCOMPARE(thickness(1, 0xFF0000), 2);
+    QCOMPARE(thickness(2, 0x0000FF), 3);
+    const int y = g.cellRect(1, 0).bottom();
+    QCOMPARE(rgb(image, g.cellRect(1, 0).center().x(), y), 0u);
+    // The dashed line has gaps along its length.
+    const QRect dashed = g.cellRect(1, 3);
+    const int dark = countPixels(image, QRect(dashed.left(), y, dashed.width() - 1, 1), isDark);
+    QVERIFY(dark > dashed.width() / 4 && dark < dashed.width() - 4);
+
+    // Where two cells disagree on their shared edge, the lower cell's line shows.
+    s.cellAt(2, 0).format = withFormat(wb, [](CellFormat& f) { f.border(Edge::Top) = {kLineThin, 10}; });
+    const QImage over = renderImage(wb, s, range);
+    QCOMPARE(rgb(over, g.cellRect(1, 0).center().x(), y), 0x008000u);
+}
+
+void TestSheetRender::textRunsOnIntoEmptyNeighbours() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    s.cellAt(0, 0).value = std::string("A long text that needs several columns");
+    s.cellAt(1, 0).value = std::string("A long text that needs several columns");
+    s.cellAt(1, 1).value = std::string(" "); // shows nothing, yet stops the run
+    s.cellAt(2, 3).value = std::string("Right aligned text running left");
+    s.cellAt(2, 3).format = withFormat(wb, [](CellFormat& f) { f.hAlign = HAlign::Right; });
+    const CellRange range{0, 0, 2, 3};
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+
+    QVERIFY(countPixels(image, inner(g.cellRect(0, 1)), isDark) > 20);
+    QCOMPARE(countPixels(image, inner(g.cellRect(1, 1)), isDark), 0);
+    // No gridline under the text where it runs on; the row below keeps its own.
+    QVERIFY(rgb(image, g.cellRect(0, 0).right(), g.cellRect(0, 0).top() + 1) != kGridlineRgb);
+    QCOMPARE(rgb(image, g.cellRect(1, 0).right(), g.cellRect(1, 0).top() + 1), kGridlineRgb);
+    QVERIFY(countPixels(image, inner(g.cellRect(2, 2)), isDark) > 20);
+    QCOMPARE(countPixels(image, inner(g.cellRect(2, 0)), isDark), 0);
+}
+
+void TestSheetRender::alignsTextInTallRows() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    s.rowAt(0).height = 60;
+    const std::array<VAlign, 3> vertical = {VAlign::Top, VAlign::Center, VAlign::Bottom};
+    const std::array<HAlign, 3> horizontal = {HAlign::Left, HAlign::Center, HAlign::Right};
+    for (int c = 0; c < 3; ++c) {
+        s.cellAt(0, c).value = std::string("ab");
+        s.cellAt(0, c).format = withFormat(wb, [&](CellFormat& f) {
+            f.vAlign = vertical[static_cast<std::size_t>(c)];
+            f.hAlign = horizontal[static_cast<std::size_t>(c)];
+        });
+    }
+    const CellRange range{0, 0, 0, 2};
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+    // Which third of the cell, across and down, holds the text.
+    const auto third = [&](int column) {
+        const QRect cell = g.cellRect(0, column);
+        int sx = 0, sy = 0, n = 0;
+        for (int y = cell.top(); y < cell.bottom(); ++y)
+            for (int x = cell.left(); x < cell.right(); ++x)
+                if (isDark(rgb(image, x, y))) {
+                    sx += x - cell.left();
+                    sy += y - cell.top();
+                    ++n;
+                }
+        return n == 0 ? QPoint(-1, -1) : QPoint(3 * sx / n / cell.width(), 3 * sy / n / cell.height());
+    };
+    QCOMPARE(third(0), QPoint(0, 0));
+    QCOMPARE(third(1), QPoint(1, 1));
+    QCOMPARE(third(2), QPoint(2, 2));
+}
+
+void TestSheetRender::mergedAreaPaintsAsOneCell() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    s.cellAt(1, 1).value = std::string("Merged");
+    s.cellAt(1, 1).format = withFormat(wb, [](CellFormat& f) {
+        f.fill = 6;
+        f.hAlign = HAlign::Center;
+        f.vAlign = VAlign::Center;
+    });
+    s.merged.push_back(CellRange{1, 1, 2, 2});
+    s.merged.push_back(CellRange{0, 0, 0, 0}); // a one-cell merge changes nothing
+    const CellRange range{0, 0, 3, 3};
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+    const QRect area = g.cellRect(1, 1, 2, 2);
+    const QRgb yellow = 0xFFFF00;
+    // One fill without inner gridlines, text centred across the whole area.
+    QCOMPARE(rgb(image, g.cellRect(1, 1).right(), g.cellRect(1, 1).top() + 2), yellow);
+    QCOMPARE(rgb(image, g.cellRect(1, 1).left() + 2, g.cellRect(1, 1).bottom()), yellow);
+    QCOMPARE(rgb(image, area.right() - 2, area.bottom() - 2), yellow);
+    const int middle = area.center().y();
+    int firstDark = -1, lastDark = -1;
+    for (int x = area.left(); x < area.right(); ++x)
+        for (int y = middle - 8; y <= middle + 8; ++y)
+            if (isDark(rgb(image, x, y))) {
+                lastDark = x;
+                if (firstDark < 0)
+                    firstDark = x;
+            }
+    QVERIFY(firstDark > area.left() + 10);
+    QVERIFY(qAbs((firstDark + lastDark) / 2 - area.center().x()) <= 3);
+
+    // Painting a range that cuts the area still shows its part, clipped to the range.
+    const CellRange cut{2, 2, 3, 3};
+    const QImage part = renderImage(wb, s, cut);
+    const QRect corner = SheetGeometry(s, cut).cellRect(2, 2);
+    QCOMPARE(rgb(part, corner.right() - 2, corner.bottom() - 2), yellow);
+    QCOMPARE(rgb(part, corner.right() + 3, corner.bottom() - 2), 0xFFFFFFu);
+}
+
+void TestSheetRender::numbersAlignRightAndNeverSpill() {
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    s.cellAt(0, 0).value = 7.0;
+    s.cellAt(1, 0).value = 1234567890.0;
+    s.columns[0].width = 3;
+    const CellRange range{0, 0, 1, 1};
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+    const QRect small = g.cellRect(0, 0);
+    QCOMPARE(countPixels(image, QRect(small.left(), small.top(), small.width() / 2, small.height() - 1), isDark), 0);
+    QVERIFY(countPixels(image, QRect(small.center().x(), small.top(), small.width() / 2, small.height() - 1), isDark) >
+            5);
+    // Too wide for its column: hashes inside the cell, nothing in the neighbour.
+    QVERIFY(countPixels(image, inner(g.cellRect(1, 0)), isDark) > 5);
+    QCOMPARE(countPixels(image, inner(g.cellRect(1, 1)), isDark), 0);
+}
+
+void TestSheetRender::pictureReplaysLikeTheImage() {
+    Workbook wb;
+    const CellRange range = pls::build(wb, 5);
+    const Sheet& s = wb.sheetAt(0);
+    const QImage image = renderImage(wb, s, range);
+    const QPicture picture = renderPicture(wb, s, range);
+    QCOMPARE(picture.boundingRect(), QRect(QPoint(0, 0), image.size()));
+
+    QImage replay(image.size(), QImage::Format_ARGB32_Premultiplied);
+    replay.fill(Qt::white);
+    QPainter painter(&replay);
+    painter.drawPicture(0, 0, picture);
+    painter.end();
+    // Text sits on whole pixels, so the replay matches all but a stray antialiased pixel.
+    int different = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            different += rgb(image, x, y) != rgb(replay, x, y) ? 1 : 0;
+    QVERIFY2(different < image.width() * image.height() / 1000, qPrintable(QString::number(different)));
+
+    // Twice the scale: twice the pixels, and the dpi says so.
+    const QImage sharp = renderImage(wb, s, range, 2.0);
+    QCOMPARE(sharp.size(), image.size() * 2);
+    QCOMPARE(qRound(sharp.dotsPerMeterX() * 0.0254), 192);
+    QCOMPARE(rgb(sharp, 2 * image.width() - 1, 2 * image.height() - 1),
+             rgb(image, image.width() - 1, image.height() - 1));
+}
+
+void TestSheetRender::refusesImagesTooLargeToHold() {
+    Workbook wb;
+    const Sheet& s = wb.addSheet("S");
+    const CellRange whole{0, 0, kMaxRows - 1, kMaxColumns - 1};
+    QVERIFY_THROWS_EXCEPTION(std::length_error, renderImage(wb, s, whole));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, renderImage(wb, s, CellRange{}, 0));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, renderImage(wb, s, CellRange{}, -1));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument,
+                             renderImage(wb, s, CellRange{}, std::numeric_limits<double>::quiet_NaN()));
+}
+
+QTEST_MAIN(TestSheetRender)
+#include "test_sheet_render.moc"
