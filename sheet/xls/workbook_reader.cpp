@@ -172,6 +172,8 @@ private:
 
     bool readSheet(SheetEntry& entry) {
         const std::string name = toUtf8(entry.record.name);
+        if (entry.record.name.empty() || entry.record.name.size() > 31)
+            throw FormatError("A sheet name is empty or longer than 31 characters.");
         if (entry.record.position >= mStream.size())
             throw FormatError("Sheet \"" + name + "\" points outside the workbook stream.");
         RecordCursor cursor(mStream, entry.record.position);
