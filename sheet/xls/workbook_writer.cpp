@@ -50,6 +50,11 @@ public:
         mFonts.push_back(fontRecord(wb.formats.get(0).font));
         mXfOf.assign(wb.formats.size(), 0);
         mXfOf[0] = kDefaultCellXf;
+        std::size_t rows = 0;
+        for (const auto& sheet : wb.sheets)
+            rows += static_cast<std::size_t>(sheet->rowCount());
+        mSst.reserve(rows * 4, rows * 64);
+        mSstOrder.reserve(rows * 8);
         for (const auto& sheet : wb.sheets)
             collect(*sheet);
     }
@@ -86,11 +91,12 @@ private:
                 const Cell& cell = row->cells[c];
                 use(cell.format);
                 if (const std::string* text = cell.text()) {
-                    std::u16string u = toUtf16(*text);
-                    if (u.size() > kMaxText)
+                    mScratch.clear();
+                    appendUtf16(*text, mScratch);
+                    if (mScratch.size() > kMaxText)
                         throw std::invalid_argument("Cell " + cellName(r, static_cast<int>(c)) + " on sheet \"" +
                                                     sheet.name + "\" holds more than 32,767 characters.");
-                    mSstOrder.push_back(mSst.add(std::move(u)));
+                    mSstOrder.push_back(mSst.add(mScratch));
                 }
             }
         }
@@ -161,6 +167,7 @@ private:
     std::vector<FormatRecord> mFormats;
     SstBuilder mSst;
     std::vector<std::uint32_t> mSstOrder;
+    std::u16string mScratch;
 };
 
 void writeStyleXfs(RecordWriter& out) {
