@@ -44,6 +44,13 @@ public:
                 entry.modelIndex = modelIndex++;
         if (mWb->sheets.empty())
             throw FormatError("The workbook contains no worksheet.");
+        for (const PrintAreaName& p : mPrintAreas) {
+            if (p.sheet >= mSheets.size() || mSheets[p.sheet].modelIndex < 0)
+                continue;
+            mWb->sheetAt(mSheets[p.sheet].modelIndex).pageSetup.printArea =
+                CellRange{std::min(p.firstRow, p.lastRow), std::min(p.firstColumn, p.lastColumn),
+                          std::max(p.firstRow, p.lastRow), std::max(p.firstColumn, p.lastColumn)};
+        }
         if (mActiveTab < mSheets.size() && mSheets[mActiveTab].modelIndex >= 0)
             mWb->activeSheet = mSheets[mActiveTab].modelIndex;
         return std::move(mWb);
@@ -87,6 +94,10 @@ private:
                 break;
             case rid::Window1:
                 mActiveTab = Window1Record::parse(rec.data).activeTab;
+                break;
+            case rid::Name:
+                if (auto area = PrintAreaName::parse(rec.data))
+                    mPrintAreas.push_back(*area);
                 break;
             case rid::Sst:
                 mStrings = readSst(withContinues(cursor, rec));
@@ -345,6 +356,7 @@ private:
     std::map<std::uint16_t, std::string> mFormatCodes;
     std::vector<SheetEntry> mSheets;
     std::vector<std::string> mStrings;
+    std::vector<PrintAreaName> mPrintAreas;
     std::size_t mActiveTab = 0;
     std::size_t mCellBudget;
 };

@@ -359,6 +359,40 @@ void writeSheet(RecordWriter& out, const Sheet& sheet, const WorkbookTables& tab
     out.empty(rid::Eof);
 }
 
+// Print areas are built-in names whose formulas reach their sheet through
+// the internal SUPBOOK and one EXTERNSHEET entry per sheet.
+void writePrintAreas(RecordWriter& out, const Workbook& wb) {
+    const bool any = std::any_of(wb.sheets.begin(), wb.sheets.end(),
+                                 [](const auto& s) { return s->pageSetup.printArea.has_value(); });
+    if (!any)
+        return;
+    const auto sheets = static_cast<unsigned>(wb.sheets.size());
+    out.raw(rid::SupBook, std::array<std::uint8_t, 4>{static_cast<std::uint8_t>(sheets),
+                                                      static_cast<std::uint8_t>(sheets >> 8), 0x01, 0x04});
+    std::vector<std::uint8_t> xti;
+    ByteWriter x(xti);
+    x.u16(sheets);
+    for (unsigned i = 0; i < sheets; ++i) {
+        x.u16(0); // the internal SUPBOOK
+        x.u16(i);
+        x.u16(i);
+    }
+    out.raw(rid::ExternSheet, xti);
+    for (unsigned i = 0; i < sheets; ++i) {
+        const auto& area = wb.sheets[i]->pageSetup.printArea;
+        if (!area)
+            continue;
+        PrintAreaName name;
+        name.sheet = static_cast<std::uint16_t>(i);
+        name.externSheet = static_cast<std::uint16_t>(i);
+        name.firstRow = static_cast<std::uint16_t>(std::clamp(area->firstRow, 0, kMaxRows - 1));
+        name.lastRow = static_cast<std::uint16_t>(std::clamp(area->lastRow, 0, kMaxRows - 1));
+        name.firstColumn = static_cast<std::uint16_t>(std::clamp(area->firstColumn, 0, kMaxColumns - 1));
+        name.lastColumn = static_cast<std::uint16_t>(std::clamp(area->lastColumn, 0, kMaxColumns - 1));
+        out.write(name);
+    }
+}
+
 } // namespace
 
 std::vector<std::uint8_t> writeWorkbookStream(const Workbook& wb) {
@@ -402,6 +436,7 @@ std::vector<std::uint8_t> writeWorkbookStream(const Workbook& wb) {
         out.write(BoundSheet8{0, 0, 0, names[i]});
     }
     out.raw(rid::Country, std::array<std::uint8_t, 4>{1, 0, 1, 0});
+    writePrintAreas(out, wb);
     tables.sst().write(out, tables.labelCount());
     out.empty(rid::Eof);
 

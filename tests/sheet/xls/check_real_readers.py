@@ -106,6 +106,9 @@ def check_written_file():
         fail("xlrd row height")
     if sh.merged_cells != [(0, 1, 0, 4)]:
         fail(f"xlrd merges {sh.merged_cells}")
+    area = book.name_and_scope_map.get(("print_area", 0))
+    if area is None or area.area2d()[1:] != (0, 601, 0, 4):
+        fail("xlrd print area")
     if sh.cell(600, 3).value != "L" * 9000:
         fail("xlrd long text")
 

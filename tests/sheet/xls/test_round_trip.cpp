@@ -200,12 +200,14 @@ TEST(XlsRoundTrip, keepsFormatsWidthsHeightsMergesAndSelection) {
     ps.headerMargin = 0;
     ps.footerMargin = 7.2;
     ps.printComments = PrintComments::AtEnd;
+    ps.printArea = CellRange{0, 0, 599, 8};
     s.activeRow = 5;
     s.activeColumn = 1;
     s.selection = {{2, 0, 3, 2}, {5, 1, 9, 4}, {60000, 200, 65535, 255}};
     other.pageSetup.printComments = PrintComments::InPlace;
     other.cellAt(3, 3).value = std::string("other");
     other.selection.clear(); // no selection: the active cell is selected
+    other.pageSetup.printArea = CellRange{3, 3, 3, 3};
     const auto back = roundTrip(wb);
     other.selection = {{0, 0, 0, 0}};
     s.merged.pop_back();

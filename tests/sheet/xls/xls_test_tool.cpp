@@ -92,6 +92,7 @@ void writeSample(const std::string& path) {
         s.columns[static_cast<std::size_t>(c)].width = widths[c];
     s.pageSetup.orientation = Orientation::Landscape;
     s.pageSetup.fitToPages = true;
+    s.pageSetup.printArea = CellRange{0, 0, 600, 3};
     s.activeRow = 5;
     s.activeColumn = 1;
     s.selection = {{5, 1, 5, 1}};
