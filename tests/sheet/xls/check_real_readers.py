@@ -134,6 +134,18 @@ def check_written_file():
     if os.path.getsize(os.path.join(lo, "sample.xlsx")) < 1000:
         fail("LibreOffice xlsx conversion")
 
+    # Saved again as .xls by LibreOffice and by Gnumeric, the sample keeps its formatting.
+    resaved = os.path.join(WORK, "resaved")
+    os.makedirs(resaved, exist_ok=True)
+    soffice(["--convert-to", "xls:MS Excel 97", path], resaved)
+    gnumeric = os.path.join(WORK, "sample-gnumeric.xls")
+    subprocess.run(["ssconvert", "--export-type=Gnumeric_Excel:excel_biff8", path, gnumeric], check=True,
+                   capture_output=True, timeout=300)
+    for name, copy in (("LibreOffice copy", os.path.join(resaved, "sample.xls")), ("Gnumeric copy", gnumeric)):
+        p = subprocess.run([TOOL, "check-sample", copy], capture_output=True, text=True, timeout=300)
+        if p.returncode != 0:
+            fail(f"{name}: {p.stdout.strip()} {p.stderr.strip()}")
+
 
 def check_foreign_files():
     src = os.path.join(WORK, "foreign.csv")
@@ -151,6 +163,16 @@ def check_foreign_files():
     gnumeric = os.path.join(WORK, "foreign-gnumeric.xls")
     subprocess.run(["ssconvert", "--export-type=Gnumeric_Excel:excel_biff8", src, gnumeric], check=True,
                    capture_output=True, timeout=300)
+    # A tiny file: LibreOffice puts its Workbook stream into the mini stream.
+    tiny = os.path.join(WORK, "tiny.csv")
+    with open(tiny, "w", encoding="utf-8") as f:
+        f.write("a,1\n\u00fc,2.5\n")
+    soffice(["--infilter=Text - txt - csv (StarCalc):44,34,76", "--convert-to", "xls", tiny], lo)
+    p = subprocess.run([TOOL, "to-csv", os.path.join(lo, "tiny.xls")], capture_output=True, text=True, timeout=300)
+    compare("LibreOffice tiny file", rows_of(p.stdout), [["a", "1"], ["\u00fc", "2.5"]])
+    if p.returncode != 0:
+        fail(f"LibreOffice tiny file: {p.stderr.strip()}")
+
     for name, path in (("LibreOffice file", os.path.join(lo, "foreign.xls")), ("Gnumeric file", gnumeric)):
         p = subprocess.run([TOOL, "to-csv", path], capture_output=True, text=True, timeout=300)
         if p.returncode != 0:

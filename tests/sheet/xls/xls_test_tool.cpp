@@ -6,6 +6,7 @@
 
 #include "sheet/xls/xls_io.h"
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -101,6 +102,48 @@ void writeSample(const std::string& path) {
     printCsv(s, csv);
 }
 
+// Checks that a file derived from the sample (saved again by another program)
+// kept its values and formatting; prints each difference.
+int checkSample(const std::string& path) {
+    const auto wb = xls::readFile(path);
+    const Sheet& s = wb->sheetAt(0);
+    int problems = 0;
+    auto expect = [&](bool ok, const std::string& what) {
+        if (!ok) {
+            std::cout << "differs: " << what << "\n";
+            ++problems;
+        }
+    };
+    auto format = [&](int r, int c) -> const CellFormat& { return wb->formats.get(s.effectiveFormat(r, c)); };
+    const CellFormat& header = format(1, 0);
+    expect(header.font.bold && header.font.color == 2 && header.font.name == "Century Gothic" && header.font.size == 8,
+           "header font");
+    expect(header.fill == 49, "header fill");
+    const CellFormat& odd = format(2, 0);
+    expect(odd.fill == 19 && odd.wrap && !odd.locked && odd.vAlign == VAlign::Center, "data fill, wrap, lock");
+    for (const Border& b : odd.borders)
+        expect(b.style == kLineThin && b.color == 15, "data border");
+    expect(format(3, 0).fill == kAutomatic && format(3, 0).font.italic, "alternate row");
+    expect(format(2, 3).fill == 19, "formatted empty cell");
+    expect(format(0, 0).font.size == 20 && format(0, 0).font.color == 49 && format(0, 0).hAlign == HAlign::Center,
+           "title");
+    const Row* title = s.row(0);
+    expect(title && title->height && std::abs(*title->height - 34.5) < 0.01, "title row height");
+    const double widths[] = {18.43, 13.43, 10.43, 24.71};
+    for (int c = 0; c < 4; ++c) {
+        const auto& w = s.columns[static_cast<std::size_t>(c)].width;
+        expect(w && std::abs(*w - widths[c]) < 0.6, "width of column " + std::to_string(c));
+    }
+    expect(s.merged.size() == 1 && s.merged[0] == CellRange{0, 0, 0, 3}, "merged title");
+    expect(s.pageSetup.orientation == Orientation::Landscape, "landscape");
+    expect(s.pageSetup.fitToPages && s.pageSetup.fitToPagesWide == 1 && s.pageSetup.fitToPagesTall == 1, "fit");
+    expect(s.pageSetup.paperSize == 9, "paper");
+    expect(std::abs(s.pageSetup.leftMargin - 50.4) < 0.1 && std::abs(s.pageSetup.topMargin - 54) < 0.1, "margins");
+    const std::string* text = s.cell(2, 1) ? s.cell(2, 1)->text() : nullptr;
+    expect(text && *text == "+49 30 1000074", "phone text");
+    return problems ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -112,6 +155,8 @@ int main(int argc, char** argv) {
     try {
         if (command == "write-sample") {
             writeSample(argv[2]);
+        } else if (command == "check-sample") {
+            return checkSample(argv[2]);
         } else if (command == "to-csv") {
             const auto wb = xls::readFile(argv[2]);
             printCsv(wb->sheetAt(0), std::cout);
