@@ -217,6 +217,8 @@ std::u16string ContinuedReader::richString() {
     while (leftInPiece() == 0)
         nextPiece();
     const std::size_t count = u16();
+    if (count > kMaxTextLength)
+        throw FormatError(std::string("The ") + mWhat + " record holds a text longer than 32,767 characters.");
     std::uint8_t flags = u8();
     std::size_t runs = 0;
     std::uint32_t ext = 0;

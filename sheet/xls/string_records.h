@@ -14,6 +14,9 @@
 
 namespace sheet::xls {
 
+// Longest text a cell may hold, in UTF-16 code units.
+inline constexpr std::size_t kMaxTextLength = 32767;
+
 // True when every code unit fits the 8-bit "compressed" form (U+0000..U+00FF).
 bool isCompressible(std::u16string_view text);
 

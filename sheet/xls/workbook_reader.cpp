@@ -16,6 +16,10 @@
 namespace sheet::xls {
 namespace {
 
+// The format's own limits; the writer accepts whatever stays within them.
+constexpr std::size_t kMaxFontRecords = 510;
+constexpr std::size_t kMaxXfRecords = 4050;
+
 struct SheetEntry {
     BoundSheet8 record;
     int modelIndex = -1; // -1: not a worksheet, not read
@@ -39,6 +43,12 @@ public:
         mWb = std::make_unique<Workbook>();
         readGlobals();
         int modelIndex = 0;
+        std::vector<std::uint32_t> positions;
+        for (const SheetEntry& entry : mSheets)
+            positions.push_back(entry.record.position);
+        std::sort(positions.begin(), positions.end());
+        if (std::adjacent_find(positions.begin(), positions.end()) != positions.end())
+            throw FormatError("Two sheets point to the same place in the workbook stream.");
         for (SheetEntry& entry : mSheets)
             if (entry.record.sheetType == 0 && readSheet(entry))
                 entry.modelIndex = modelIndex++;
@@ -79,6 +89,8 @@ private:
             case rid::FilePass:
                 throw FormatError("The workbook is encrypted (password-protected) and cannot be read.");
             case rid::Font:
+                if (mFonts.size() >= kMaxFontRecords)
+                    throw FormatError("The workbook defines more than 510 fonts.");
                 mFonts.push_back(FontRecord::parse(rec.data));
                 break;
             case rid::Format: {
@@ -87,6 +99,8 @@ private:
                 break;
             }
             case rid::Xf:
+                if (mXfs.size() >= kMaxXfRecords)
+                    throw FormatError("The workbook defines more than 4,050 cell formats.");
                 mXfs.push_back(XfRecord::parse(rec.data));
                 break;
             case rid::BoundSheet:

@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::uint16_t kDefaultCellXf = 15;
 constexpr std::size_t kMaxText = 32767;
-constexpr std::size_t kMaxXfs = 4000;
+constexpr std::size_t kMaxXfs = 4050;
 
 std::string cellName(int row, int column) {
     std::string letters;
@@ -73,7 +73,7 @@ private:
         if (id >= mXfOf.size() || mXfOf[id])
             return;
         if (mCellXfs.size() >= kMaxXfs)
-            throw std::invalid_argument("The workbook uses more than 4,000 different cell formats.");
+            throw std::invalid_argument("The workbook uses more than 4,050 different cell formats.");
         mXfOf[id] = static_cast<std::uint16_t>(16 + mCellXfs.size());
         mCellXfs.push_back(xfFor(mWb.formats.get(id)));
     }
@@ -114,8 +114,8 @@ private:
         for (std::size_t i = 1; i < mFonts.size(); ++i)
             if (same(mFonts[i]))
                 return static_cast<std::uint16_t>(i + 4);
-        if (mFonts.size() >= 500)
-            throw std::invalid_argument("The workbook uses more than 500 different fonts.");
+        if (mFonts.size() >= 511)
+            throw std::invalid_argument("The workbook uses more than 510 different fonts.");
         mFonts.push_back(rec);
         return static_cast<std::uint16_t>(mFonts.size() - 1 + 4);
     }

@@ -190,11 +190,32 @@ TEST(XlsBrokenFiles, recordDamage) {
                 Says("RK record is shorter"));
     EXPECT_THAT(errorOf(patchRecord(rid::Sst, [](Bytes& s, std::size_t at) { put16(s, at + 8, 30000); })),
                 Says("ends in the middle of a string"));
+    EXPECT_THAT(errorOf(patchRecord(rid::Sst, [](Bytes& s, std::size_t at) { put16(s, at + 8, 40000); })),
+                Says("longer than 32,767"));
+    EXPECT_THAT(errorOf(patchRecord(rid::BoundSheet, [](Bytes& s, std::size_t at) { s[at + 6] = 0; })),
+                Says("empty or longer than 31"));
     EXPECT_THAT(errorOf(patchRecord(rid::MergedCells, [](Bytes& s, std::size_t at) { put16(s, at + 8, 300); })),
                 Says("merged area outside"));
     EXPECT_THAT(errorOf(patchRecord(
                     rid::Eof, [](Bytes& s, std::size_t at) { put16(s, at - 2, 0xFFFF); }, 1)),
                 Says("runs past the end"));
+}
+
+TEST(XlsBrokenFiles, sheetsSharingOneSubstream) {
+    // Two BOUNDSHEETs aimed at one substream would make the reader read it twice.
+    Workbook wb;
+    wb.addSheet("One");
+    wb.addSheet("Two");
+    Bytes stream = streamOf(writeBytes(wb));
+    RecordCursor cursor(stream, 0);
+    Record rec;
+    std::vector<std::size_t> positions;
+    while (cursor.next(rec))
+        if (rec.id == rid::BoundSheet)
+            positions.push_back(rec.offset + 4);
+    ASSERT_EQ(positions.size(), 2u);
+    put32(stream, positions[1], loadU32(stream.data() + positions[0]));
+    EXPECT_THAT(errorOf(wrap(stream)), Says("same place"));
 }
 
 TEST(XlsBrokenFiles, hostileCountsStayBounded) {
