@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <filesystem>
 #include <stdexcept>
 
@@ -33,8 +33,8 @@ std::string lower(std::string s) {
 
 std::string number(double v) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("?");
 }
 
 void checkPalette(int index, const char* what) {
