@@ -246,10 +246,9 @@ void Range::Merge() const {
                    a.firstColumn <= m.lastColumn;
         });
         // The merged cell keeps the top-left value only.
-        CellRange rest = a;
         const CellValue kept =
             s.cell(a.firstRow, a.firstColumn) ? s.cell(a.firstRow, a.firstColumn)->value : CellValue{};
-        clearContents(s, rest);
+        clearContents(s, a);
         if (!std::holds_alternative<std::monostate>(kept))
             s.cellAt(a.firstRow, a.firstColumn).value = kept;
         s.merged.push_back(a);
