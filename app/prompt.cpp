@@ -24,10 +24,16 @@ Prompt& prompt() {
     return gInstalledPrompt ? *gInstalledPrompt : qtPrompt;
 }
 
-void setPrompt(Prompt* p) { gInstalledPrompt = p; }
+void setPrompt(Prompt* p) {
+    gInstalledPrompt = p;
+}
 
-QString appTitle() { return gAppTitle; }
-void setAppTitle(const QString& title) { gAppTitle = title; }
+QString appTitle() {
+    return gAppTitle;
+}
+void setAppTitle(const QString& title) {
+    gAppTitle = title;
+}
 
 Prompt::Answer QtPrompt::message(const QString& text, const QString& title, Icon icon, Buttons buttons,
                                  Answer defaultButton) {

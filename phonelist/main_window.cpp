@@ -1,0 +1,292 @@
+#include "phonelist/main_window.h"
+
+#include "app/error_trap.h"
+#include "app/prompt.h"
+#include "app/startup.h"
+#include "phonelist/list_persistence.h"
+#include "phonelist/phone_list_model.h"
+#include "phonelist/phone_list_table.h"
+#include "sheet/engine/app_factory.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+
+namespace {
+
+const QString kWhere = QStringLiteral("Quorvel2021/08/31.Form1.");
+
+QString location(const char* handler) {
+    return kWhere + QString::fromLatin1(handler) + QLatin1Char(' ');
+}
+
+// Stands in for the host's installation check until that arrives: it only
+// asks the engine for an instance and ignores any failure.
+void CheckExcelInstalled() {
+    probe(
+        [] {
+            sheet::appFactory().create();
+            return 0;
+        },
+        0);
+}
+
+QFont arialBold(double points) {
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(points);
+    f.setBold(true);
+    return f;
+}
+
+// A small sheet with a dark-blue header row: what the program makes.
+QIcon appIcon() {
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.setBrush(Qt::white);
+    p.drawRect(3, 2, 25, 28);
+    p.fillRect(4, 3, 24, 6, QColor(0x00, 0x00, 0x80));
+    p.setPen(QColor(0x99, 0x99, 0x99));
+    for (int y = 13; y < 30; y += 4)
+        p.drawLine(6, y, 25, y);
+    p.drawLine(13, 10, 13, 29);
+    return QIcon(pm);
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+    createControls();
+    placeControls();
+    Form_Load();
+}
+
+Form1::~Form1() {
+    // QWidget's destructor hides the window, which can still commit an open
+    // in-place edit; this object's members are gone by then.
+    if (PhoneListModel* model = phoneListModel(*DataGrid1))
+        disconnect(model, nullptr, this, nullptr);
+}
+
+int Form1::twipsToPixels(int twips) const {
+    const int dpi = logicalDpiX();
+    if (dpi == 96 || dpi <= 0)
+        return (twips + 7) / 15;
+    return qRound(twips * dpi / 1440.0);
+}
+
+void Form1::createControls() {
+    setObjectName(QStringLiteral("Form1"));
+    setFont(arialBold(9));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    auto button = [this](const char* name, const QString& caption, QWidget* parent) {
+        auto* b = new QPushButton(caption, parent);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFont(arialBold(11.25));
+        b->setMouseTracking(true);
+        b->installEventFilter(this);
+        return b;
+    };
+    PushButton22 = button("PushButton22", QStringLiteral("Start Creating Template"), this);
+    PushButton6 = button("PushButton6", QStringLiteral("Help"), this);
+    PushButton7 = button("PushButton7", QStringLiteral("Load Sample/Example Data"), this);
+
+    Frame2 = new QGroupBox(QStringLiteral("Telephone List data:"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setMouseTracking(true);
+    Frame2->installEventFilter(this);
+
+    DataGrid1 = new QTableView(Frame2);
+    DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
+    DataGrid1->setFont(arialBold(9));
+    DataGrid1->horizontalHeader()->setFont(arialBold(9));
+    DataGrid1->verticalHeader()->setFont(arialBold(9));
+    DataGrid1->setToolTip(
+        QStringLiteral("To enter Description select row and type Description. Then press Enter to finish changes."));
+    QPalette gridPal = DataGrid1->palette();
+    gridPal.setColor(QPalette::Base, Qt::white);
+    gridPal.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
+    DataGrid1->setPalette(gridPal);
+    DataGrid1->setMouseTracking(true);
+    DataGrid1->viewport()->installEventFilter(this);
+    DataGrid1->setWordWrap(false);
+    DataGrid1->horizontalHeader()->setHighlightSections(false);
+    DataGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DataGrid1->verticalHeader()->setDefaultSectionSize(DataGrid1->fontMetrics().height() + 4);
+
+    PushButton2 = button("PushButton2", QStringLiteral("Insert Below Selected Row"), Frame2);
+    PushButton3 = button("PushButton3", QStringLiteral("Delete All"), Frame2);
+    PushButton1 = button("PushButton1", QStringLiteral("Delete Selected Row"), Frame2);
+
+    connect(PushButton22, &QPushButton::clicked, this, &Form1::PushButton22_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+
+    // Tab order: grid, then the buttons as the window has always had them.
+    setTabOrder(DataGrid1, PushButton22);
+    setTabOrder(PushButton22, PushButton2);
+    setTabOrder(PushButton2, PushButton3);
+    setTabOrder(PushButton3, PushButton1);
+    setTabOrder(PushButton1, PushButton6);
+    setTabOrder(PushButton6, PushButton7);
+    setMouseTracking(true);
+    installEventFilter(this);
+}
+
+void Form1::placeControls() {
+    auto place = [this](QWidget* w, int left, int top, int width, int height) {
+        w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+    };
+    place(PushButton22, 120, 120, 7800, 400);
+    place(PushButton6, 120, 630, 3840, 405);
+    place(PushButton7, 4080, 630, 3840, 405);
+    place(Frame2, 120, 1110, 7800, 4500);
+    place(DataGrid1, 255, 300, 7290, 3540);
+    place(PushButton2, 240, 3945, 3135, 405);
+    place(PushButton3, 3480, 3945, 1455, 405);
+    place(PushButton1, 5040, 3945, 2505, 405);
+    setFixedSize(twipsToPixels(8040), twipsToPixels(5700));
+}
+
+void Form1::Form_Load() {
+    ErrorTrap trap(location("Form_Load"));
+    trap.step(1, [&] { ApplyOptionalSkin(*this); });
+    trap.step(2, [&] { setWindowTitle(QString::fromLatin1(kProductDisplayName)); });
+    trap.step(3, [&] { setWindowIcon(appIcon()); });
+    trap.step(4, [&] { SetAppTitle(); });
+    trap.step(5, [&] { mHandCursor = loadHandCursor(); });
+    trap.step(6, [&] { gPhoneList = CreatePhoneListTable(); });
+    trap.step(7, [&] {
+        LoadPhoneList(*gPhoneList, mStore, [&](const std::function<void()>& statement) { trap.step(7, statement); });
+    });
+    trap.step(8, [&] { bindGrid(); });
+    trap.step(9, [&] {
+        if (!gPhoneList->atEof())
+            gPhoneList->MoveFirst();
+    });
+    trap.step(10, [&] { CheckExcelInstalled(); });
+    trap.step(11, [&] {
+        // Centred on the screen when first shown; the grid starts with the focus.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+        DataGrid1->setFocus();
+    });
+}
+
+void Form1::bindGrid() {
+    BindPhoneListGrid(*DataGrid1, gPhoneList);
+    PhoneListModel* model = phoneListModel(*DataGrid1);
+    if (model && !model->property("stampsConnected").toBool()) {
+        connect(model, &PhoneListModel::cellEditStored, this, &Form1::StampLastUpdated);
+        connect(model, &PhoneListModel::rowEditStored, this, &Form1::StampLastUpdated);
+        model->setProperty("stampsConnected", true);
+        // Wide enough for each heading.
+        const QFontMetrics fm(DataGrid1->horizontalHeader()->font());
+        for (int c = 0; c < PhoneListTable::kFieldCount; ++c)
+            DataGrid1->setColumnWidth(c, fm.horizontalAdvance(PhoneListTable::fieldNames()[std::size_t(c)]) +
+                                             twipsToPixels(360));
+    }
+}
+
+void Form1::commitPendingEdit() {
+    // Text still in the grid's in-place editor counts as leaving the cell.
+    for (auto* editor : DataGrid1->viewport()->findChildren<QLineEdit*>()) {
+        if (!editor->isVisible())
+            continue;
+        emit DataGrid1->itemDelegate()->commitData(editor);
+        emit DataGrid1->itemDelegate()->closeEditor(editor);
+    }
+}
+
+void Form1::Form_QueryUnload() {
+    commitPendingEdit();
+    ErrorTrap trap(location("Form_QueryUnload"));
+    trap.step(1, [&] {
+        SavePhoneList(*gPhoneList, mStore, [&](const std::function<void()>& statement) { trap.step(1, statement); });
+    });
+}
+
+void Form1::Form_Unload() {
+    // Ends the program: other windows go with this one and no further handler runs.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this)
+            w->hide();
+    QCoreApplication::exit(0);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (!mUnloaded) {
+        mUnloaded = true;
+        Form_QueryUnload();
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void Form1::setMousePointer(int code) {
+    mMousePointer = code;
+    switch (code) {
+    case kPointerBusy:
+        setCursor(Qt::WaitCursor);
+        break;
+    case kPointerCustom:
+        // A custom pointer without an image shows the standard arrow.
+        setCursor(mHandCursor ? *mHandCursor : QCursor(Qt::ArrowCursor));
+        break;
+    default:
+        unsetCursor();
+        break;
+    }
+}
+
+void Form1::SetHandPointer() {
+    if (mMousePointer != kPointerBusy)
+        setMousePointer(kPointerCustom);
+}
+
+void Form1::ResetPointer() {
+    if (mMousePointer != kPointerBusy)
+        setMousePointer(kPointerDefault);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (qobject_cast<QPushButton*>(watched))
+            SetHandPointer();
+        else
+            ResetPointer();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::StampLastUpdated() {
+    mStore.write(settings::kLastUpdated, settings::nowText());
+}
+
+void Form1::PushButton22_Click() {}
+
+void Form1::PushButton6_Click() {}
+
+void Form1::PushButton7_Click() {}
+
+void Form1::PushButton2_Click() {}
+
+void Form1::PushButton1_Click() {}
+
+void Form1::PushButton3_Click() {}
