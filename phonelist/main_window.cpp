@@ -20,9 +20,16 @@
 #include <QScreen>
 #include <QTableView>
 
+#include <array>
+#include <stdexcept>
+#include <vector>
+
 namespace {
 
 const QString kWhere = QStringLiteral("Quorvel2021/08/31.Form1.");
+
+// Rows insertBuffer holds: the list plus the inserted row must fit.
+constexpr int kInsertBufferRows = 500;
 
 QString location(const char* handler) {
     return kWhere + QString::fromLatin1(handler) + QLatin1Char(' ');
@@ -283,10 +290,175 @@ void Form1::PushButton22_Click() {}
 
 void Form1::PushButton6_Click() {}
 
-void Form1::PushButton7_Click() {}
+// Insert Below Selected Row. The table cannot insert at a position, so the
+// command appends a row and shifts every later row down through insertBuffer.
+void Form1::PushButton2_Click() {
+    ErrorTrap trap(location("PushButton2_Click"));
+    PhoneListTable& t = *gPhoneList;
+    std::vector<std::array<FieldValue, PhoneListTable::kFieldCount>> insertBuffer;
+    PhoneListTable::Bookmark selected;
+    int p = 0;
+    auto copyCurrentRow = [&] {
+        auto& values = insertBuffer.emplace_back();
+        for (int f = 0; f < PhoneListTable::kFieldCount; ++f)
+            values[std::size_t(f)] = t.Fields(f).Value();
+    };
+    // Until the buffer is filled nothing has changed; a failure there ends the
+    // command, since going on would write a partial buffer over the list.
+    if (!trap.step(1, [&] {
+            selected = t.bookmark();
+            if (t.RecordCount() >= kInsertBufferRows)
+                throw std::runtime_error("A row can be inserted only into a list of at most 499 rows.");
+            insertBuffer.reserve(std::size_t(t.RecordCount()) + 1);
+        }))
+        return;
+    if (!trap.step(3, [&] {
+            t.MoveFirst();
+            while (!(t.bookmark() == selected)) {
+                copyCurrentRow();
+                t.MoveNext();
+            }
+            copyCurrentRow();
+            p = int(insertBuffer.size());
+            t.MoveNext();
+            insertBuffer.emplace_back().fill(QString());
+            while (!t.atEof()) {
+                copyCurrentRow();
+                t.MoveNext();
+            }
+        })) {
+        probe(
+            [&] {
+                t.setBookmark(selected);
+                return 0;
+            },
+            0);
+        return;
+    }
+    trap.step(7, [&] {
+        t.AddNew();
+        t.Update();
+    });
+    trap.step(8, [&] {
+        t.MoveFirst();
+        for (std::size_t i = 0; !t.atEof() && i < insertBuffer.size(); ++i) {
+            for (int f = 0; f < PhoneListTable::kFieldCount; ++f)
+                t.Fields(f).setValue(insertBuffer[i][std::size_t(f)]);
+            t.Update();
+            t.MoveNext();
+        }
+    });
+    trap.step(9, [&] {
+        t.MoveFirst();
+        t.Move(p);
+    });
+}
 
-void Form1::PushButton2_Click() {}
+// Delete Selected Row, after the user agreed.
+void Form1::PushButton1_Click() {
+    ErrorTrap trap(location("PushButton1_Click"));
+    QString question;
+    if (!trap.step(1, [&] {
+            question = QStringLiteral("Do you really want delete this row ?\r\n(") + gPhoneList->Fields(0).text() +
+                       QLatin1Char(')');
+        }))
+        return; // no current row: nothing to ask about
+    Prompt::Answer answer = Prompt::Answer::No;
+    trap.step(2, [&] {
+        answer = prompt().message(question, QStringLiteral("Question"), Prompt::Icon::None, Prompt::Buttons::YesNo,
+                                  Prompt::Answer::No);
+    });
+    if (answer != Prompt::Answer::Yes)
+        return;
+    trap.step(4, [&] { setUpdatesEnabled(false); });
+    bool deleted = false;
+    int position = -1;
+    trap.step(5, [&] {
+        position = gPhoneList->currentRow();
+        gPhoneList->Delete();
+        deleted = true;
+    });
+    trap.step(6, [&] { setUpdatesEnabled(true); });
+    if (!deleted)
+        return;
+    // The grid now shows the row that took the removed one's place (or the
+    // new last row); make it the table's current row too, so the next
+    // command works on the row the user sees selected.
+    trap.step(6, [&] {
+        if (gPhoneList->RecordCount() > 0)
+            gPhoneList->setCurrentRow(std::min(position, gPhoneList->RecordCount() - 1));
+    });
+    trap.step(7, [&] {
+        prompt().message(QStringLiteral("Row deleted."), QString(), Prompt::Icon::None, Prompt::Buttons::Ok,
+                         Prompt::Answer::Ok);
+    });
+}
 
-void Form1::PushButton1_Click() {}
+// Delete All: a fresh table of as many empty rows as the last close saved.
+void Form1::PushButton3_Click() {
+    ErrorTrap trap(location("PushButton3_Click"));
+    Prompt::Answer answer = Prompt::Answer::No;
+    trap.step(1, [&] {
+        answer = prompt().message(QStringLiteral("Do you really want clear ?"), QStringLiteral("Question"),
+                                  Prompt::Icon::None, Prompt::Buttons::YesNo, Prompt::Answer::No);
+    });
+    if (answer != Prompt::Answer::Yes)
+        return;
+    trap.step(2, [&] { gPhoneList = CreatePhoneListTable(); });
+    int rows = 0;
+    trap.step(3, [&] { rows = rowCountFromText(mStore.read(settings::kRowCount, settings::kRowCountDefault)); });
+    trap.step(4, [&] {
+        for (int r = 1; r <= rows; ++r) {
+            gPhoneList->AddNew();
+            for (int f = 0; f < PhoneListTable::kFieldCount; ++f)
+                gPhoneList->Fields(f).setValue(QString());
+        }
+    });
+    trap.step(5, [&] { gPhoneList->MoveFirst(); });
+    trap.step(6, [&] { bindGrid(); });
+}
 
-void Form1::PushButton3_Click() {}
+bool IsEmptyRow(PhoneListTable& table) {
+    for (int i = 0; i < table.Fields().count(); ++i) {
+        // A text such as "0" is data the user typed, so it counts as filled.
+        const FieldValue v = table.Fields(i).Value();
+        if (v && !v->isEmpty())
+            return false;
+    }
+    return true;
+}
+
+// Load Sample/Example Data: drop the rows without content, append three examples.
+void Form1::PushButton7_Click() {
+    static const std::array<std::array<const char*, PhoneListTable::kFieldCount>, 3> examples = {{
+        {"Darezo", "Zivo", "Jess", "West Hills dr", "", "", "(989) 923-4508", ""},
+        {"Vivaduvu", "Dediz", "", "", "", "", "", "dediz.vivaduvu@example.com"},
+        {"Veruzu", "Vorod", "James, Ben, Dana", "", "", "(995) 267-8237", "", ""},
+    }};
+    ErrorTrap trap(location("PushButton7_Click"));
+    PhoneListTable& t = *gPhoneList;
+    trap.step(1, [&] { t.MoveFirst(); });
+    int n = 0;
+    trap.step(2, [&] { n = t.RecordCount(); });
+    for (int k = 0; k < n; ++k) {
+        trap.step(3, [&] {
+            if (IsEmptyRow(t))
+                t.Delete();
+        });
+        trap.step(4, [&] {
+            if (!t.atEof())
+                t.MoveNext();
+        });
+    }
+    trap.step(5, [&] {
+        if (!t.atBof() && !t.atEof())
+            t.MoveFirst();
+    });
+    for (const auto& example : examples) {
+        trap.step(6, [&] {
+            t.AddNew();
+            for (int f = 0; f < PhoneListTable::kFieldCount; ++f)
+                t.Fields(f).setValue(QString::fromUtf8(example[std::size_t(f)]));
+        });
+    }
+}

@@ -75,6 +75,6 @@ private:
     bool mUnloaded = false;
 };
 
-// True when none of the current row's fields holds a text other than "".
 class PhoneListTable;
+// True when none of the current row's fields holds a text other than "".
 bool IsEmptyRow(PhoneListTable& table);
