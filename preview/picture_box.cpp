@@ -9,9 +9,12 @@ void paintScaled(QPainter& painter, const QPicture& picture, QSize size) {
     const QRect bounds = picture.boundingRect();
     if (bounds.isEmpty() || size.isEmpty())
         return;
-    painter.setRenderHint(QPainter::Antialiasing);
+    // At its own size the picture's lines fall on whole pixels and stay sharp
+    // without antialiasing; scaled, antialiasing keeps thin lines from vanishing.
+    const bool scaled = size != bounds.size();
+    painter.setRenderHint(QPainter::Antialiasing, scaled);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scaled);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.scale(double(size.width()) / bounds.width(), double(size.height()) / bounds.height());
     painter.drawPicture(-bounds.topLeft(), picture);
 }
