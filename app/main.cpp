@@ -1,9 +1,10 @@
+#include "phonelist/main_window.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QWidget placeholder;
-    placeholder.show();
+    Form1 form;
+    form.show();
     return QApplication::exec();
 }

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <filesystem>
 #include <stdexcept>
 
@@ -33,8 +33,8 @@ std::string lower(std::string s) {
 
 std::string number(double v) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("?");
 }
 
 void checkPalette(int index, const char* what) {
@@ -246,10 +246,9 @@ void Range::Merge() const {
                    a.firstColumn <= m.lastColumn;
         });
         // The merged cell keeps the top-left value only.
-        CellRange rest = a;
         const CellValue kept =
             s.cell(a.firstRow, a.firstColumn) ? s.cell(a.firstRow, a.firstColumn)->value : CellValue{};
-        clearContents(s, rest);
+        clearContents(s, a);
         if (!std::holds_alternative<std::monostate>(kept))
             s.cellAt(a.firstRow, a.firstColumn).value = kept;
         s.merged.push_back(a);

@@ -122,7 +122,10 @@ om::Range SpreadsheetApp::Columns(const std::string& spec) const {
 
 om::Range SpreadsheetApp::Selection() const {
     const om::Worksheet ws = ActiveSheet();
-    return om::Range(ws, ws.model().selection);
+    const Sheet& s = ws.model();
+    if (s.selection.empty()) // a file may carry no selection: the active cell is selected
+        return ActiveCell();
+    return om::Range(ws, s.selection);
 }
 
 om::Range SpreadsheetApp::ActiveCell() const {

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace sheet::om {
@@ -37,14 +36,18 @@ bool hasNumberShape(std::string_view s) {
 } // namespace
 
 std::string generalText(double value) {
+    // to_chars, unlike printf, ignores the C locale: a decimal-comma desktop must not
+    // turn "2.5" into text or show 2.5 as "2,5".
     char buf[64];
+    std::string_view text;
     // Widest precision whose text still fits the General width.
     for (int precision = 15; precision >= 1; --precision) {
-        std::snprintf(buf, sizeof buf, "%.*g", precision, value);
-        if (std::string_view(buf).size() <= kGeneralWidth)
-            return buf;
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision);
+        text = std::string_view(buf, ec == std::errc() ? static_cast<std::size_t>(end - buf) : 0);
+        if (text.size() <= kGeneralWidth)
+            break;
     }
-    return buf;
+    return std::string(text);
 }
 
 CellValue typedInput(std::string_view text) {

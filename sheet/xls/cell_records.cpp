@@ -166,7 +166,10 @@ bool parseCellRecord(std::uint16_t id, std::span<const std::uint8_t> data, std::
     case rid::Label: {
         ByteReader r(data, "LABEL");
         CellEntry e = head(r);
-        e.value = toUtf8(readUnicodeString(r, false));
+        const std::u16string text = readUnicodeString(r, false);
+        if (text.size() > kMaxTextLength)
+            throw FormatError("The LABEL record holds a text longer than 32,767 characters.");
+        e.value = toUtf8(text);
         out.push_back(std::move(e));
         return true;
     }

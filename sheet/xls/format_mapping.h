@@ -34,7 +34,7 @@ inline constexpr std::uint16_t kDefaultColumnWidth = 2340; // 8.43 characters, 6
 
 inline std::uint16_t pointsToTwips(double points) {
     const double t = points * 20 + 0.5;
-    return t <= 0 ? 0 : t >= 0x7FFF ? 0x7FFF : static_cast<std::uint16_t>(t);
+    return !(t > 0) ? 0 : t >= 0x7FFF ? 0x7FFF : static_cast<std::uint16_t>(t);
 }
 inline double twipsToPoints(unsigned twips) {
     return twips / 20.0;

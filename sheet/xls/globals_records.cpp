@@ -168,3 +168,53 @@ BoundSheet8 BoundSheet8::parse(std::span<const std::uint8_t> data) {
 }
 
 } // namespace sheet::xls
+
+namespace sheet::xls {
+
+void PrintAreaName::write(ByteWriter& w) const {
+    w.u16(0x0020); // built-in name
+    w.u8(0);       // no keyboard shortcut
+    w.u8(1);       // name length: one built-in code
+    w.u16(11);     // formula size
+    w.u16(0);
+    w.u16(static_cast<unsigned>(sheet + 1));
+    w.u32(0); // no menu, description, help or status texts
+    w.u8(0);  // 8-bit name
+    w.u8(kPrintArea);
+    w.u8(0x3B); // tArea3d, absolute references
+    w.u16(externSheet);
+    w.u16(firstRow);
+    w.u16(lastRow);
+    w.u16(firstColumn);
+    w.u16(lastColumn);
+}
+
+std::optional<PrintAreaName> PrintAreaName::parse(std::span<const std::uint8_t> data) {
+    ByteReader r(data, "NAME");
+    const std::uint16_t flags = r.u16();
+    r.skip(1);
+    const std::uint8_t nameLength = r.u8();
+    const std::uint16_t formulaSize = r.u16();
+    r.skip(2);
+    const std::uint16_t itab = r.u16();
+    r.skip(4);
+    if (!(flags & 0x0020) || nameLength != 1 || itab == 0)
+        return std::nullopt;
+    const bool wide = r.u8() & 0x01;
+    const unsigned code = wide ? r.u16() : r.u8();
+    if (code != kPrintArea || formulaSize < 11)
+        return std::nullopt;
+    const std::uint8_t token = r.u8();
+    if (token != 0x3B && token != 0x5B && token != 0x7B) // tArea3d in its three classes
+        return std::nullopt;
+    PrintAreaName p;
+    p.sheet = static_cast<std::uint16_t>(itab - 1);
+    p.externSheet = r.u16();
+    p.firstRow = r.u16();
+    p.lastRow = r.u16();
+    p.firstColumn = r.u16() & 0x00FF;
+    p.lastColumn = r.u16() & 0x00FF;
+    return p;
+}
+
+} // namespace sheet::xls

@@ -6,6 +6,7 @@
 #include "sheet/xls/biff_stream.h"
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -92,6 +93,23 @@ struct BoundSheet8 {
     std::size_t size() const;
     void write(ByteWriter& w) const;
     static BoundSheet8 parse(std::span<const std::uint8_t> data);
+};
+
+} // namespace sheet::xls
+
+namespace sheet::xls {
+
+// Built-in name "Print_Area" (code 0x06) of one sheet: NAME with a tArea3d formula.
+struct PrintAreaName {
+    static constexpr std::uint16_t kId = rid::Name;
+    static constexpr std::uint8_t kPrintArea = 0x06;
+    std::uint16_t sheet = 0;       // 0-based BOUNDSHEET index; the record stores it + 1
+    std::uint16_t externSheet = 0; // EXTERNSHEET entry the formula refers through
+    std::uint16_t firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0;
+    std::size_t size() const { return 27; }
+    void write(ByteWriter& w) const;
+    // The print area a NAME record defines, or nothing for any other name.
+    static std::optional<PrintAreaName> parse(std::span<const std::uint8_t> data);
 };
 
 } // namespace sheet::xls

@@ -50,38 +50,81 @@ std::u16string readUnicodeString(ByteReader& r, bool shortCount) {
     return text;
 }
 
-std::uint32_t SstBuilder::add(std::u16string text) {
-    auto [it, inserted] = mIndex.try_emplace(std::move(text), static_cast<std::uint32_t>(mStrings.size()));
-    if (inserted)
-        mStrings.push_back(it->first);
-    return it->second;
+namespace {
+
+std::size_t hashText(std::u16string_view text) {
+    std::uint64_t h = 1469598103934665603ULL;
+    for (char16_t c : text)
+        h = (h ^ c) * 1099511628211ULL;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+} // namespace
+
+void SstBuilder::reserve(std::size_t strings, std::size_t chars) {
+    mStart.reserve(strings);
+    mChars.reserve(chars);
+    if (mSlots.size() < strings * 2) {
+        std::size_t n = 16;
+        while (n < strings * 2)
+            n *= 2;
+        mSlots.assign(n, 0);
+        for (std::size_t i = 0; i < mStart.size(); ++i) {
+            std::size_t slot = hashText(at(i)) & (n - 1);
+            while (mSlots[slot])
+                slot = (slot + 1) & (n - 1);
+            mSlots[slot] = static_cast<std::uint32_t>(i + 1);
+        }
+    }
+}
+
+void SstBuilder::grow() {
+    reserve(std::max<std::size_t>(mStart.size() * 2, 64), mChars.size());
+}
+
+std::uint32_t SstBuilder::add(std::u16string_view text) {
+    if ((mStart.size() + 1) * 2 > mSlots.size())
+        grow();
+    const std::size_t mask = mSlots.size() - 1;
+    std::size_t slot = hashText(text) & mask;
+    while (const std::uint32_t used = mSlots[slot]) {
+        if (at(used - 1) == text)
+            return used - 1;
+        slot = (slot + 1) & mask;
+    }
+    const auto index = static_cast<std::uint32_t>(mStart.size());
+    mStart.push_back(mChars.size());
+    mChars.insert(mChars.end(), text.begin(), text.end());
+    mSlots[slot] = index + 1;
+    return index;
 }
 
 void SstBuilder::write(RecordWriter& out, std::uint32_t total) const {
     // Strings are laid out into record bodies of at most kMaxRecordData bytes.
     // A string header (count + flags) stays with its first character; character
     // data may continue in a CONTINUE record that starts with a new flags byte.
-    const std::size_t dsst = std::max<std::size_t>(8, mStrings.size() / 128 + 1);
+    const std::size_t count = mStart.size();
+    const std::size_t dsst = std::max<std::size_t>(8, count / 128 + 1);
     struct Bucket {
         std::uint32_t streamOffset;
         std::uint16_t recordOffset;
     };
     std::vector<Bucket> buckets;
-    buckets.reserve(mStrings.size() / dsst + 1);
+    buckets.reserve(count / dsst + 1);
 
     std::vector<std::uint8_t> body;
     body.reserve(kMaxRecordData);
     ByteWriter w(body);
     std::uint16_t id = rid::Sst;
     w.u32(total);
-    w.u32(static_cast<std::uint32_t>(mStrings.size()));
+    w.u32(static_cast<std::uint32_t>(count));
     auto flush = [&] {
         out.raw(id, body);
         body.clear();
         id = rid::Continue;
     };
-    for (std::size_t i = 0; i < mStrings.size(); ++i) {
-        const std::u16string& s = mStrings[i];
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::u16string_view s = at(i);
         const bool compressed = isCompressible(s);
         const std::size_t width = compressed ? 1 : 2;
         const std::size_t firstChar = s.empty() ? 0 : width;
@@ -174,6 +217,8 @@ std::u16string ContinuedReader::richString() {
     while (leftInPiece() == 0)
         nextPiece();
     const std::size_t count = u16();
+    if (count > kMaxTextLength)
+        throw FormatError(std::string("The ") + mWhat + " record holds a text longer than 32,767 characters.");
     std::uint8_t flags = u8();
     std::size_t runs = 0;
     std::uint32_t ext = 0;

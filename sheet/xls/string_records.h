@@ -14,6 +14,9 @@
 
 namespace sheet::xls {
 
+// Longest text a cell may hold, in UTF-16 code units.
+inline constexpr std::size_t kMaxTextLength = 32767;
+
 // True when every code unit fits the 8-bit "compressed" form (U+0000..U+00FF).
 bool isCompressible(std::u16string_view text);
 
@@ -24,18 +27,27 @@ void writeUnicodeString(ByteWriter& w, std::u16string_view text, bool shortCount
 // phonetic data when their flags are set.
 std::u16string readUnicodeString(ByteReader& r, bool shortCount);
 
-// Builds the SST: add() deduplicates with a hash map and returns the index
-// a LABELSST cell stores.
+// Builds the SST: add() deduplicates and returns the index a LABELSST cell
+// stores. Strings live in one flat buffer with an open-addressing index, so
+// adding a string allocates nothing per string.
 class SstBuilder {
 public:
-    std::uint32_t add(std::u16string text);
-    std::size_t uniqueCount() const { return mStrings.size(); }
+    std::uint32_t add(std::u16string_view text);
+    std::size_t uniqueCount() const { return mStart.size(); }
+    std::u16string_view at(std::size_t i) const {
+        const std::size_t end = i + 1 < mStart.size() ? mStart[i + 1] : mChars.size();
+        return {mChars.data() + mStart[i], end - mStart[i]};
+    }
+    void reserve(std::size_t strings, std::size_t chars);
     // Writes SST and its CONTINUE records, then EXTSST; `total` is the number of LABELSST cells.
     void write(RecordWriter& out, std::uint32_t total) const;
 
 private:
-    std::vector<std::u16string> mStrings;
-    std::unordered_map<std::u16string, std::uint32_t> mIndex;
+    void grow();
+
+    std::vector<char16_t> mChars;
+    std::vector<std::size_t> mStart;
+    std::vector<std::uint32_t> mSlots; // index + 1 of the string hashed there; 0 = empty
 };
 
 // A logical record made of a first record and the CONTINUE records after it;

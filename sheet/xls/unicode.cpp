@@ -4,7 +4,12 @@ namespace sheet::xls {
 
 std::u16string toUtf16(std::string_view s) {
     std::u16string out;
-    out.reserve(s.size());
+    appendUtf16(s, out);
+    return out;
+}
+
+void appendUtf16(std::string_view s, std::u16string& out) {
+    out.reserve(out.size() + s.size());
     std::size_t i = 0;
     while (i < s.size()) {
         const auto b0 = static_cast<unsigned char>(s[i]);
@@ -52,7 +57,6 @@ std::u16string toUtf16(std::string_view s) {
             out.push_back(static_cast<char16_t>(cp));
         }
     }
-    return out;
 }
 
 std::string toUtf8(std::u16string_view s) {

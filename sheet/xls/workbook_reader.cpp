@@ -16,6 +16,10 @@
 namespace sheet::xls {
 namespace {
 
+// The format's own limits; the writer accepts whatever stays within them.
+constexpr std::size_t kMaxFontRecords = 510;
+constexpr std::size_t kMaxXfRecords = 4050;
+
 struct SheetEntry {
     BoundSheet8 record;
     int modelIndex = -1; // -1: not a worksheet, not read
@@ -39,11 +43,24 @@ public:
         mWb = std::make_unique<Workbook>();
         readGlobals();
         int modelIndex = 0;
+        std::vector<std::uint32_t> positions;
+        for (const SheetEntry& entry : mSheets)
+            positions.push_back(entry.record.position);
+        std::sort(positions.begin(), positions.end());
+        if (std::adjacent_find(positions.begin(), positions.end()) != positions.end())
+            throw FormatError("Two sheets point to the same place in the workbook stream.");
         for (SheetEntry& entry : mSheets)
             if (entry.record.sheetType == 0 && readSheet(entry))
                 entry.modelIndex = modelIndex++;
         if (mWb->sheets.empty())
             throw FormatError("The workbook contains no worksheet.");
+        for (const PrintAreaName& p : mPrintAreas) {
+            if (p.sheet >= mSheets.size() || mSheets[p.sheet].modelIndex < 0)
+                continue;
+            mWb->sheetAt(mSheets[p.sheet].modelIndex).pageSetup.printArea =
+                CellRange{std::min(p.firstRow, p.lastRow), std::min(p.firstColumn, p.lastColumn),
+                          std::max(p.firstRow, p.lastRow), std::max(p.firstColumn, p.lastColumn)};
+        }
         if (mActiveTab < mSheets.size() && mSheets[mActiveTab].modelIndex >= 0)
             mWb->activeSheet = mSheets[mActiveTab].modelIndex;
         return std::move(mWb);
@@ -72,6 +89,8 @@ private:
             case rid::FilePass:
                 throw FormatError("The workbook is encrypted (password-protected) and cannot be read.");
             case rid::Font:
+                if (mFonts.size() >= kMaxFontRecords)
+                    throw FormatError("The workbook defines more than 510 fonts.");
                 mFonts.push_back(FontRecord::parse(rec.data));
                 break;
             case rid::Format: {
@@ -80,6 +99,8 @@ private:
                 break;
             }
             case rid::Xf:
+                if (mXfs.size() >= kMaxXfRecords)
+                    throw FormatError("The workbook defines more than 4,050 cell formats.");
                 mXfs.push_back(XfRecord::parse(rec.data));
                 break;
             case rid::BoundSheet:
@@ -87,6 +108,10 @@ private:
                 break;
             case rid::Window1:
                 mActiveTab = Window1Record::parse(rec.data).activeTab;
+                break;
+            case rid::Name:
+                if (auto area = PrintAreaName::parse(rec.data))
+                    mPrintAreas.push_back(*area);
                 break;
             case rid::Sst:
                 mStrings = readSst(withContinues(cursor, rec));
@@ -172,6 +197,8 @@ private:
 
     bool readSheet(SheetEntry& entry) {
         const std::string name = toUtf8(entry.record.name);
+        if (entry.record.name.empty() || entry.record.name.size() > 31)
+            throw FormatError("A sheet name is empty or longer than 31 characters.");
         if (entry.record.position >= mStream.size())
             throw FormatError("Sheet \"" + name + "\" points outside the workbook stream.");
         RecordCursor cursor(mStream, entry.record.position);
@@ -343,6 +370,7 @@ private:
     std::map<std::uint16_t, std::string> mFormatCodes;
     std::vector<SheetEntry> mSheets;
     std::vector<std::string> mStrings;
+    std::vector<PrintAreaName> mPrintAreas;
     std::size_t mActiveTab = 0;
     std::size_t mCellBudget;
 };

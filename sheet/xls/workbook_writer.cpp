@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::uint16_t kDefaultCellXf = 15;
 constexpr std::size_t kMaxText = 32767;
-constexpr std::size_t kMaxXfs = 4000;
+constexpr std::size_t kMaxXfs = 4050;
 
 std::string cellName(int row, int column) {
     std::string letters;
@@ -50,6 +50,11 @@ public:
         mFonts.push_back(fontRecord(wb.formats.get(0).font));
         mXfOf.assign(wb.formats.size(), 0);
         mXfOf[0] = kDefaultCellXf;
+        std::size_t rows = 0;
+        for (const auto& sheet : wb.sheets)
+            rows += static_cast<std::size_t>(sheet->rowCount());
+        mSst.reserve(rows * 4, rows * 64);
+        mSstOrder.reserve(rows * 8);
         for (const auto& sheet : wb.sheets)
             collect(*sheet);
     }
@@ -68,7 +73,7 @@ private:
         if (id >= mXfOf.size() || mXfOf[id])
             return;
         if (mCellXfs.size() >= kMaxXfs)
-            throw std::invalid_argument("The workbook uses more than 4,000 different cell formats.");
+            throw std::invalid_argument("The workbook uses more than 4,050 different cell formats.");
         mXfOf[id] = static_cast<std::uint16_t>(16 + mCellXfs.size());
         mCellXfs.push_back(xfFor(mWb.formats.get(id)));
     }
@@ -86,11 +91,12 @@ private:
                 const Cell& cell = row->cells[c];
                 use(cell.format);
                 if (const std::string* text = cell.text()) {
-                    std::u16string u = toUtf16(*text);
-                    if (u.size() > kMaxText)
+                    mScratch.clear();
+                    appendUtf16(*text, mScratch);
+                    if (mScratch.size() > kMaxText)
                         throw std::invalid_argument("Cell " + cellName(r, static_cast<int>(c)) + " on sheet \"" +
                                                     sheet.name + "\" holds more than 32,767 characters.");
-                    mSstOrder.push_back(mSst.add(std::move(u)));
+                    mSstOrder.push_back(mSst.add(mScratch));
                 }
             }
         }
@@ -108,8 +114,8 @@ private:
         for (std::size_t i = 1; i < mFonts.size(); ++i)
             if (same(mFonts[i]))
                 return static_cast<std::uint16_t>(i + 4);
-        if (mFonts.size() >= 500)
-            throw std::invalid_argument("The workbook uses more than 500 different fonts.");
+        if (mFonts.size() >= 511)
+            throw std::invalid_argument("The workbook uses more than 510 different fonts.");
         mFonts.push_back(rec);
         return static_cast<std::uint16_t>(mFonts.size() - 1 + 4);
     }
@@ -161,6 +167,7 @@ private:
     std::vector<FormatRecord> mFormats;
     SstBuilder mSst;
     std::vector<std::uint32_t> mSstOrder;
+    std::u16string mScratch;
 };
 
 void writeStyleXfs(RecordWriter& out) {
@@ -352,6 +359,40 @@ void writeSheet(RecordWriter& out, const Sheet& sheet, const WorkbookTables& tab
     out.empty(rid::Eof);
 }
 
+// Print areas are built-in names whose formulas reach their sheet through
+// the internal SUPBOOK and one EXTERNSHEET entry per sheet.
+void writePrintAreas(RecordWriter& out, const Workbook& wb) {
+    const bool any = std::any_of(wb.sheets.begin(), wb.sheets.end(),
+                                 [](const auto& s) { return s->pageSetup.printArea.has_value(); });
+    if (!any)
+        return;
+    const auto sheets = static_cast<unsigned>(wb.sheets.size());
+    out.raw(rid::SupBook, std::array<std::uint8_t, 4>{static_cast<std::uint8_t>(sheets),
+                                                      static_cast<std::uint8_t>(sheets >> 8), 0x01, 0x04});
+    std::vector<std::uint8_t> xti;
+    ByteWriter x(xti);
+    x.u16(sheets);
+    for (unsigned i = 0; i < sheets; ++i) {
+        x.u16(0); // the internal SUPBOOK
+        x.u16(i);
+        x.u16(i);
+    }
+    out.raw(rid::ExternSheet, xti);
+    for (unsigned i = 0; i < sheets; ++i) {
+        const auto& area = wb.sheets[i]->pageSetup.printArea;
+        if (!area)
+            continue;
+        PrintAreaName name;
+        name.sheet = static_cast<std::uint16_t>(i);
+        name.externSheet = static_cast<std::uint16_t>(i);
+        name.firstRow = static_cast<std::uint16_t>(std::clamp(area->firstRow, 0, kMaxRows - 1));
+        name.lastRow = static_cast<std::uint16_t>(std::clamp(area->lastRow, 0, kMaxRows - 1));
+        name.firstColumn = static_cast<std::uint16_t>(std::clamp(area->firstColumn, 0, kMaxColumns - 1));
+        name.lastColumn = static_cast<std::uint16_t>(std::clamp(area->lastColumn, 0, kMaxColumns - 1));
+        out.write(name);
+    }
+}
+
 } // namespace
 
 std::vector<std::uint8_t> writeWorkbookStream(const Workbook& wb) {
@@ -395,6 +436,7 @@ std::vector<std::uint8_t> writeWorkbookStream(const Workbook& wb) {
         out.write(BoundSheet8{0, 0, 0, names[i]});
     }
     out.raw(rid::Country, std::array<std::uint8_t, 4>{1, 0, 1, 0});
+    writePrintAreas(out, wb);
     tables.sst().write(out, tables.labelCount());
     out.empty(rid::Eof);
 

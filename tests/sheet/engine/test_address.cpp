@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 using namespace sheet;
 using namespace sheet::om;
 
@@ -70,4 +73,20 @@ TEST(TypedInput, keepsEverythingElseAsTheLiteralText) {
                              "Smith"})
         EXPECT_EQ(typedInput(text), CellValue(std::string(text))) << '"' << text << '"';
     EXPECT_EQ(typedInput(""), CellValue());
+}
+
+TEST(TypedInput, ignoresADecimalCommaCLocale) {
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    bool set = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        if (std::setlocale(LC_NUMERIC, name)) {
+            set = true;
+            break;
+        }
+    if (!set)
+        GTEST_SKIP() << "no decimal-comma locale installed";
+    EXPECT_EQ(typedInput("2.5"), CellValue(2.5));
+    EXPECT_EQ(typedInput("2,5"), CellValue(std::string("2,5")));
+    EXPECT_EQ(generalText(2.5), "2.5");
+    std::setlocale(LC_NUMERIC, previous.c_str());
 }

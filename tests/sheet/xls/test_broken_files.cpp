@@ -38,7 +38,9 @@ Bytes validFile() {
     return writeBytes(wb);
 }
 
-Bytes streamOf(const Bytes& file) { return CompoundFileReader(file).readStream(u"Workbook"); }
+Bytes streamOf(const Bytes& file) {
+    return CompoundFileReader(file).readStream(u"Workbook");
+}
 
 Bytes wrap(Bytes stream) {
     if (stream.size() < 4096)
@@ -72,7 +74,9 @@ void put32(Bytes& b, std::size_t at, std::uint32_t v) {
 }
 
 // Sector numbers of the writer's layout: the stream first, then FAT, then directory.
-std::size_t fatOffset(const Bytes& file) { return 512 * (1 + std::size_t{loadU32(file.data() + 0x4C)}); }
+std::size_t fatOffset(const Bytes& file) {
+    return 512 * (1 + std::size_t{loadU32(file.data() + 0x4C)});
+}
 
 std::string errorOf(const Bytes& file) {
     try {
@@ -83,7 +87,9 @@ std::string errorOf(const Bytes& file) {
     return "no error";
 }
 
-MATCHER_P(Says, text, "") { return arg.find(text) != std::string::npos; }
+MATCHER_P(Says, text, "") {
+    return arg.find(text) != std::string::npos;
+}
 
 } // namespace
 
@@ -159,8 +165,7 @@ TEST(XlsBrokenFiles, everyTruncationIsReported) {
 }
 
 TEST(XlsBrokenFiles, recordDamage) {
-    EXPECT_THAT(errorOf(patchRecord(rid::Bof, [](Bytes& s, std::size_t at) { put16(s, at, 0x0500); })),
-                Says("BIFF5"));
+    EXPECT_THAT(errorOf(patchRecord(rid::Bof, [](Bytes& s, std::size_t at) { put16(s, at, 0x0500); })), Says("BIFF5"));
     EXPECT_THAT(errorOf(patchRecord(rid::CodePage, [](Bytes& s, std::size_t at) { put16(s, at - 4, rid::FilePass); })),
                 Says("encrypted"));
     EXPECT_THAT(errorOf(patchRecord(rid::BoundSheet, [](Bytes& s, std::size_t at) { put32(s, at, 0x00FFFFFF); })),
@@ -171,9 +176,11 @@ TEST(XlsBrokenFiles, recordDamage) {
                 Says("shared string 5000"));
     EXPECT_THAT(errorOf(patchRecord(rid::LabelSst, [](Bytes& s, std::size_t at) { put16(s, at + 4, 999); })),
                 Says("format (XF) 999"));
-    EXPECT_THAT(errorOf(patchRecord(rid::Xf, [](Bytes& s, std::size_t at) { put16(s, at, 4); }, 16)),
+    EXPECT_THAT(errorOf(patchRecord(
+                    rid::Xf, [](Bytes& s, std::size_t at) { put16(s, at, 4); }, 16)),
                 Says("font 4"));
-    EXPECT_THAT(errorOf(patchRecord(rid::Xf, [](Bytes& s, std::size_t at) { put16(s, at, 77); }, 16)),
+    EXPECT_THAT(errorOf(patchRecord(
+                    rid::Xf, [](Bytes& s, std::size_t at) { put16(s, at, 77); }, 16)),
                 Says("font 77"));
     EXPECT_THAT(errorOf(patchRecord(rid::MulBlank, [](Bytes& s, std::size_t at) { put16(s, at + 2, 0); })),
                 Says("column range does not match"));
@@ -183,10 +190,32 @@ TEST(XlsBrokenFiles, recordDamage) {
                 Says("RK record is shorter"));
     EXPECT_THAT(errorOf(patchRecord(rid::Sst, [](Bytes& s, std::size_t at) { put16(s, at + 8, 30000); })),
                 Says("ends in the middle of a string"));
+    EXPECT_THAT(errorOf(patchRecord(rid::Sst, [](Bytes& s, std::size_t at) { put16(s, at + 8, 40000); })),
+                Says("longer than 32,767"));
+    EXPECT_THAT(errorOf(patchRecord(rid::BoundSheet, [](Bytes& s, std::size_t at) { s[at + 6] = 0; })),
+                Says("empty or longer than 31"));
     EXPECT_THAT(errorOf(patchRecord(rid::MergedCells, [](Bytes& s, std::size_t at) { put16(s, at + 8, 300); })),
                 Says("merged area outside"));
-    EXPECT_THAT(errorOf(patchRecord(rid::Eof, [](Bytes& s, std::size_t at) { put16(s, at - 2, 0xFFFF); }, 1)),
+    EXPECT_THAT(errorOf(patchRecord(
+                    rid::Eof, [](Bytes& s, std::size_t at) { put16(s, at - 2, 0xFFFF); }, 1)),
                 Says("runs past the end"));
+}
+
+TEST(XlsBrokenFiles, sheetsSharingOneSubstream) {
+    // Two BOUNDSHEETs aimed at one substream would make the reader read it twice.
+    Workbook wb;
+    wb.addSheet("One");
+    wb.addSheet("Two");
+    Bytes stream = streamOf(writeBytes(wb));
+    RecordCursor cursor(stream, 0);
+    Record rec;
+    std::vector<std::size_t> positions;
+    while (cursor.next(rec))
+        if (rec.id == rid::BoundSheet)
+            positions.push_back(rec.offset + 4);
+    ASSERT_EQ(positions.size(), 2u);
+    put32(stream, positions[1], loadU32(stream.data() + positions[0]));
+    EXPECT_THAT(errorOf(wrap(stream)), Says("same place"));
 }
 
 TEST(XlsBrokenFiles, hostileCountsStayBounded) {
@@ -205,8 +234,8 @@ TEST(XlsBrokenFiles, hostileCountsStayBounded) {
             dims = rec.offset + 4 + rec.data.size();
     Bytes blanks;
     for (unsigned r = 100; r < 9000; ++r) {
-        const std::uint8_t blank[] = {0x01, 0x02, 6, 0, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(r >> 8),
-                                      255, 0, 15, 0};
+        const std::uint8_t blank[] = {
+            0x01, 0x02, 6, 0, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(r >> 8), 255, 0, 15, 0};
         blanks.insert(blanks.end(), std::begin(blank), std::end(blank));
     }
     stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(dims), blanks.begin(), blanks.end());

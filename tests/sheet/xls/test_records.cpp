@@ -25,7 +25,9 @@ template <typename R> Bytes serialise(const R& record) {
     return out;
 }
 
-std::span<const std::uint8_t> body(const Bytes& record) { return std::span(record).subspan(4); }
+std::span<const std::uint8_t> body(const Bytes& record) {
+    return std::span(record).subspan(4);
+}
 
 } // namespace
 
@@ -61,7 +63,7 @@ TEST(XlsRecords, fontBothWays) {
         0x00, 0x00,             // no super/subscript
         0x01, 0x00, 0x00, 0x00, // single underline, family, charset, unused
         0x0E, 0x00,             // 14 characters, 8-bit
-        'C', 'e', 'n', 't', 'u', 'r', 'y', ' ', 'G', 'o', 't', 'h', 'i', 'c',
+        'C',  'e',  'n',  't',  'u', 'r', 'y', ' ', 'G', 'o', 't', 'h', 'i', 'c',
     };
     EXPECT_EQ(serialise(f), expected);
     const FontRecord back = FontRecord::parse(body(expected));
@@ -170,15 +172,15 @@ TEST(XlsRecords, setupBothWays) {
     s.headerMargin = 0;
     s.footerMargin = 0.5;
     const Bytes expected{
-        0xA1, 0x00, 0x22, 0x00, // SETUP, 34 bytes
-        0x09, 0x00, 0x64, 0x00, // A4, 100 %
-        0x01, 0x00,             // first page number
-        0x01, 0x00, 0x01, 0x00, // fit 1 x 1
-        0x00, 0x00,             // landscape; fNoPls clear
-        0x58, 0x02, 0x58, 0x02, // 600 x 600 dpi
-        0, 0, 0, 0, 0, 0, 0, 0, // header margin 0.0 in
-        0, 0, 0, 0, 0, 0, 0xE0, 0x3F, // footer margin 0.5 in
-        0x01, 0x00,             // one copy
+        0xA1, 0x00, 0x22, 0x00,                   // SETUP, 34 bytes
+        0x09, 0x00, 0x64, 0x00,                   // A4, 100 %
+        0x01, 0x00,                               // first page number
+        0x01, 0x00, 0x01, 0x00,                   // fit 1 x 1
+        0x00, 0x00,                               // landscape; fNoPls clear
+        0x58, 0x02, 0x58, 0x02,                   // 600 x 600 dpi
+        0,    0,    0,    0,    0, 0, 0,    0,    // header margin 0.0 in
+        0,    0,    0,    0,    0, 0, 0xE0, 0x3F, // footer margin 0.5 in
+        0x01, 0x00,                               // one copy
     };
     EXPECT_EQ(serialise(s), expected);
     const SetupRecord back = SetupRecord::parse(body(expected));
@@ -192,9 +194,9 @@ TEST(XlsRecords, selectionForB6) {
     s.activeRow = 5;
     s.activeColumn = 1;
     s.ranges = {{5, 5, 1, 1}};
-    const Bytes expected{0x1D, 0x00, 0x0F, 0x00, // SELECTION, 15 bytes
+    const Bytes expected{0x1D, 0x00, 0x0F, 0x00,                               // SELECTION, 15 bytes
                          0x03, 0x05, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, // pane, B6, range 0 of 1
-                         0x05, 0x00, 0x05, 0x00, 0x01, 0x01}; // rows 5..5, columns 1..1
+                         0x05, 0x00, 0x05, 0x00, 0x01, 0x01};                  // rows 5..5, columns 1..1
     EXPECT_EQ(serialise(s), expected);
     const SelectionRecord back = SelectionRecord::parse(body(expected));
     ASSERT_EQ(back.ranges.size(), 1u);
@@ -231,9 +233,9 @@ TEST(XlsRecords, splitsSharedStringsAcrossContinue) {
     EXPECT_EQ(cont2.data[0], 0x01); // continued characters: new flags byte
     EXPECT_EQ(cont2.data.size(), 1u + 2 * (5000 - 4110));
     EXPECT_EQ(ext.id, rid::ExtSst);
-    EXPECT_EQ(loadU16(ext.data.data()), 8);                  // strings per bucket
-    EXPECT_EQ(loadU32(ext.data.data() + 2), 4u + 8);         // first string in the stream
-    EXPECT_EQ(loadU16(ext.data.data() + 6), 12);             // offset within the SST record
+    EXPECT_EQ(loadU16(ext.data.data()), 8);          // strings per bucket
+    EXPECT_EQ(loadU32(ext.data.data() + 2), 4u + 8); // first string in the stream
+    EXPECT_EQ(loadU16(ext.data.data() + 6), 12);     // offset within the SST record
 
     const auto strings = readSst({sstRec.data, cont1.data, cont2.data});
     ASSERT_EQ(strings.size(), 2u);
@@ -247,14 +249,14 @@ TEST(XlsRecords, readsSstWithRichTextPhoneticsAndSwitchedWidth) {
         0x03, 0x00, 0x0C,                               // 3 chars, rich + phonetic, 8-bit
         0x01, 0x00,                                     // one formatting run
         0x02, 0x00, 0x00, 0x00,                         // 2 bytes of phonetic data
-        'a', 'b',                                       // characters continue in the next record
+        'a',  'b',                                      // characters continue in the next record
     };
     const Bytes cont{
         0x01, 0x63, 0x00,       // flags byte: now UTF-16; 'c'
         0x00, 0x00, 0x05, 0x00, // run: from char 0, font 5
         0xAA, 0xBB,             // phonetic data
         0x02, 0x00, 0x00,       // 2 chars, 8-bit
-        'h', 'i',
+        'h',  'i',
     };
     const auto strings = readSst({sst, cont});
     ASSERT_EQ(strings.size(), 2u);

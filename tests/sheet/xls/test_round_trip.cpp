@@ -69,8 +69,21 @@ TEST(XlsRoundTrip, keepsTheLastRowAndColumn) {
 TEST(XlsRoundTrip, keepsNumbersExactlyWhetherRkOrNot) {
     Workbook wb;
     Sheet& s = wb.addSheet("Numbers");
-    const double values[] = {0.0, -0.0, 1.0, -1.0, 536870911.0, -536870912.0, 536870912.0, 0.5, 0.1, 1.25,
-                             3.141592653589793, 1e-300, -1e300, 123456789012345.0, 65536.0 * 65536.0};
+    const double values[] = {0.0,
+                             -0.0,
+                             1.0,
+                             -1.0,
+                             536870911.0,
+                             -536870912.0,
+                             536870912.0,
+                             0.5,
+                             0.1,
+                             1.25,
+                             3.141592653589793,
+                             1e-300,
+                             -1e300,
+                             123456789012345.0,
+                             65536.0 * 65536.0};
     int r = 0;
     for (double v : values)
         s.cellAt(r++, 0).value = v;
@@ -87,7 +100,7 @@ TEST(XlsRoundTrip, keepsLongTexts) {
     Sheet& s = wb.addSheet("Long");
     s.cellAt(0, 0).value = repeated("a", 1024);
     s.cellAt(1, 0).value = repeated("b", 32767);
-    s.cellAt(2, 0).value = repeated("\xD0\x96", 32767); // Cyrillic Zhe: UTF-16 data
+    s.cellAt(2, 0).value = repeated("\xD0\x96", 32767);         // Cyrillic Zhe: UTF-16 data
     s.cellAt(3, 0).value = repeated("\xF0\x9F\x93\x9E", 16383); // outside the BMP: surrogate pairs
     sheet::testing::expectSameWorkbook(wb, *roundTrip(wb));
 }
@@ -110,9 +123,10 @@ TEST(XlsRoundTrip, splitsSharedStringsAtEveryKindOfBoundary) {
     Sheet& s = wb.addSheet("Strings");
     int row = 0;
     for (int len = 1; len < 700; len += 1) {
-        std::string latin = repeated("\xC3\xA9", static_cast<std::size_t>(len)) + std::to_string(len); // 8-bit
+        std::string latin = repeated("\xC3\xA9", static_cast<std::size_t>(len)) + std::to_string(len);    // 8-bit
         std::string wide = repeated("\xE2\x82\xAC", static_cast<std::size_t>(len)) + std::to_string(len); // UTF-16
-        std::string mixed = "x" + repeated("\xF0\x9F\x98\x80", static_cast<std::size_t>(len % 40)) + std::to_string(len);
+        std::string mixed =
+            "x" + repeated("\xF0\x9F\x98\x80", static_cast<std::size_t>(len % 40)) + std::to_string(len);
         s.cellAt(row, 0).value = latin;
         s.cellAt(row, 1).value = wide;
         s.cellAt(row, 2).value = mixed;
@@ -186,12 +200,14 @@ TEST(XlsRoundTrip, keepsFormatsWidthsHeightsMergesAndSelection) {
     ps.headerMargin = 0;
     ps.footerMargin = 7.2;
     ps.printComments = PrintComments::AtEnd;
+    ps.printArea = CellRange{0, 0, 599, 8};
     s.activeRow = 5;
     s.activeColumn = 1;
     s.selection = {{2, 0, 3, 2}, {5, 1, 9, 4}, {60000, 200, 65535, 255}};
     other.pageSetup.printComments = PrintComments::InPlace;
     other.cellAt(3, 3).value = std::string("other");
     other.selection.clear(); // no selection: the active cell is selected
+    other.pageSetup.printArea = CellRange{3, 3, 3, 3};
     const auto back = roundTrip(wb);
     other.selection = {{0, 0, 0, 0}};
     s.merged.pop_back();

@@ -1,0 +1,88 @@
+#include "app/file_helpers.h"
+
+#include "app/error_trap.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPalette>
+#include <QRadioButton>
+#include <QWidget>
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path toPath(const QString& path) {
+    return fs::path(QFile::encodeName(path).toStdString());
+}
+
+// The platform this program comes from refuses to delete read-only files in
+// the ordinary way; keeping that rule keeps the forced fallback meaningful.
+void deleteOrdinarily(const fs::path& p) {
+    const fs::perms perms = fs::status(p).permissions();
+    if ((perms & fs::perms::owner_write) == fs::perms::none)
+        throw std::runtime_error("Permission denied");
+    if (!fs::remove(p))
+        throw std::runtime_error("File not found");
+}
+
+} // namespace
+
+bool isPictureBox(const QWidget& widget) {
+    return widget.property(kPictureBoxProperty).toBool();
+}
+
+bool FileExists(const QString& path) {
+    return probe(
+        [&] {
+            if (path.isEmpty())
+                return false;
+            std::error_code ec;
+            [[maybe_unused]] const auto when = fs::last_write_time(toPath(path), ec);
+            return !ec;
+        },
+        false);
+}
+
+void DeleteFileQuietly(const QString& path) {
+    QCoreApplication::processEvents();
+    try {
+        deleteOrdinarily(toPath(path));
+    } catch (...) {
+        probe(
+            [&] {
+                ForceDeleteFile(path);
+                return 0;
+            },
+            0);
+    }
+}
+
+void ForceDeleteFile(const QString& path) {
+    const fs::path p = toPath(path);
+    fs::permissions(p, fs::perms::owner_write, fs::perm_options::add);
+    if (!fs::remove(p))
+        throw std::runtime_error("File not found");
+}
+
+void paintButtonFace(QWidget& widget) {
+    QPalette pal = widget.palette();
+    pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    widget.setPalette(pal);
+    widget.setAutoFillBackground(true);
+}
+
+void ApplyButtonFaceColors(QWidget& window) {
+    paintButtonFace(window);
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) || qobject_cast<QGroupBox*>(child) ||
+            (qobject_cast<QLabel*>(child) && !isPictureBox(*child)))
+            paintButtonFace(*child);
+    }
+}

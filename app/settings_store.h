@@ -1,0 +1,55 @@
+#pragma once
+
+// SettingsStore: the per-user text values that outlive a run, addressed by
+// application, section and key. It lives in an INI file under the XDG config
+// folder ("Brenmoor.ini"); every value of this program sits in the section
+// "Quorvel Tabwright".
+//
+//     SettingsStore store;
+//     const QString n = store.read(settings::kRowCount, settings::kRowCountDefault);
+//     store.write(settings::kLastUpdated, QDateTime::currentDateTime().toString());
+//     store.sync(); // throws when the file could not be written
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+namespace settings {
+// Every key the program uses, with the default its readers supply.
+inline constexpr const char* kApplication = "Brenmoor";
+inline constexpr const char* kSection = "Quorvel Tabwright";
+inline constexpr const char* kRowCount = "RowCount";
+inline constexpr const char* kRowCountDefault = "30";
+inline constexpr const char* kLastUpdated = "Last Updated"; // default: today's short date, see lastUpdatedDefault()
+// "RowSource" + column (1 to 8) + " " + row (from 1); default "".
+QString rowSourceKey(int column, int row);
+QString lastUpdatedDefault();
+// The system's default date-and-time text for now, as "Last Updated" stores it.
+QString nowText();
+} // namespace settings
+
+class SettingsStore {
+public:
+    SettingsStore();
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    // The stored text, or defaultValue when the key was never written.
+    QString read(const QString& key, const QString& defaultValue) const;
+    QString read(const char* key, const char* defaultValue) const;
+    // Creates or overwrites the value; reaches the file at sync() or destruction.
+    void write(const QString& key, const QString& value);
+    void write(const char* key, const QString& value);
+    // Writes pending values to the file (through a temporary file and a rename);
+    // throws std::runtime_error when that failed, leaving the old file as it was.
+    void sync();
+
+    // The file behind the store.
+    QString fileName() const;
+
+private:
+    std::unique_ptr<QSettings> mSettings;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+// Start-up steps that belong to no window of their own: the application
+// title, the optional skin and the hand pointer, all found beside the program.
+
+#include <QCursor>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// The product's display name: the main window's caption and the source of the application title.
+inline constexpr const char* kProductDisplayName = "Quorvel Tabwright";
+
+// The folder that holds the program, or the one set by setProgramFolder().
+QString programFolder();
+// Tests point the side files elsewhere; an empty path restores the program's own folder.
+void setProgramFolder(const QString& folder);
+// programFolder() followed by a side file's relative path, given with
+// backslashes as the program has always named them ("\x\o.cjs").
+QString programFile(const QString& relativePath);
+
+// Cuts words off the end of displayName: at least one, then more while over 40 characters remain.
+QString appTitleFrom(const QString& displayName);
+// Sets the application title from the product's display name.
+void SetAppTitle();
+
+// Relative paths of the side files.
+inline constexpr const char* kSkinFile = "\\x\\o.cjs";
+inline constexpr const char* kHandCursorFile = "\\HAND-M.CUR";
+
+// When the skin file exists beside the program, gives the window and its frames,
+// labels, option buttons, check boxes and picture boxes the button-face colour
+// and returns true; otherwise leaves the window alone. Theming itself is left
+// to the desktop on Linux.
+bool ApplyOptionalSkin(QWidget& window);
+
+// Reads a .cur file: its first image and the hot spot its directory entry
+// gives. Empty when the file is missing or not a cursor file.
+std::optional<QCursor> loadCursorFile(const QString& path);
+// The hand pointer beside the program, when there is one.
+std::optional<QCursor> loadHandCursor();

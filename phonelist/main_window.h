@@ -1,0 +1,80 @@
+#pragma once
+
+// Form1: the main window. Loading it runs the whole start-up; closing it saves
+// the list and ends the program.
+
+#include "app/settings_store.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <optional>
+
+class QGroupBox;
+class QPushButton;
+class QTableView;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // Mouse pointer codes of the window.
+    static constexpr int kPointerDefault = 0;
+    static constexpr int kPointerBusy = 11;
+    static constexpr int kPointerCustom = 99;
+
+    // Builds the controls and runs Form_Load; show() the window afterwards.
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Twips to pixels at the window's logical DPI (15 twips per pixel at 96 DPI).
+    int twipsToPixels(int twips) const;
+
+    int mousePointer() const { return mMousePointer; }
+    void setMousePointer(int code);
+    // The custom pointer's image, when the hand pointer file was loaded.
+    const std::optional<QCursor>& handCursor() const { return mHandCursor; }
+
+    SettingsStore& store() { return mStore; }
+
+    QPushButton* PushButton22 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QTableView* DataGrid1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+
+public slots:
+    void PushButton22_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void PushButton2_Click();
+    void PushButton1_Click();
+    void PushButton3_Click();
+    void StampLastUpdated();
+    void SetHandPointer();
+    void ResetPointer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void placeControls();
+    void Form_Load();
+    void Form_QueryUnload();
+    void Form_Unload();
+    void bindGrid();
+    void commitPendingEdit();
+
+    SettingsStore mStore;
+    int mMousePointer = kPointerDefault;
+    std::optional<QCursor> mHandCursor;
+    bool mUnloaded = false;
+};
+
+class PhoneListTable;
+// True when none of the current row's fields holds a text other than "".
+bool IsEmptyRow(PhoneListTable& table);

@@ -1,0 +1,54 @@
+#pragma once
+
+// Picture1 of the preview window: a white box that shows a vector picture
+// drawn at one size. The drawing is kept (persistent drawing) until the box is
+// told to draw again, whatever the box's own size does in between; because the
+// source is a QPicture, every size is drawn afresh and stays sharp.
+
+#include <QPicture>
+#include <QPixmap>
+#include <QSize>
+#include <QWidget>
+
+// The picture scaled to fill size (device-independent pixels) on a white
+// ground, in a pixmap for the given device pixel ratio.
+QPixmap renderScaledPicture(const QPicture& picture, QSize size, qreal devicePixelRatio = 1.0);
+
+// The size of the picture's painted area, in the pixels it was recorded in.
+QSize pictureNaturalSize(const QPicture& picture);
+
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // The picture as loaded: shown at size, and the box takes that size.
+    void setPicture(const QPicture& picture, QSize size);
+    const QPicture& picture() const { return mPicture; }
+
+    // Clears the drawing and draws source stretched to size, which the box takes.
+    void drawStretched(const QPicture& source, QSize size);
+
+    // The size the current drawing was made at.
+    QSize drawingSize() const { return mDrawingSize; }
+    // The current drawing, made now if it is not yet made. Null when there is
+    // nothing drawn or when it is too large to keep (it is then painted straight
+    // from the picture).
+    QPixmap drawing() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Pixels above this many are painted straight from the picture instead of
+    // being kept in a pixmap.
+    static constexpr qint64 kMaxKeptPixels = 24LL * 1000 * 1000;
+
+    bool keepsDrawing() const;
+
+    QPicture mPicture;
+    QPicture mSource;
+    QSize mDrawingSize;
+    mutable QPixmap mDrawing;
+    mutable bool mDrawingStale = false;
+};

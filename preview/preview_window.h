@@ -1,0 +1,136 @@
+#pragma once
+
+// Form2, the preview window: shows the picture of the generated sheet with zoom,
+// scroll bars and drag-to-pan, saves the temporary workbook under a name the
+// user picks, or goes back to the main window.
+//
+//     Form2 preview;                          // Form_Load
+//     preview.setMainWindow(&mainWindow);
+//     preview.beforeProgramEnds = [] { ... }; // e.g. store the phone list
+//     preview.setPicture(sheetPicture);       // or loadPictureFile(path)
+//     preview.mExcelFile = workbookPath;
+//     preview.show();                         // Form_Activate sets up the view
+//
+// Every position and size is kept in twips in a PreviewGeometry; the widgets
+// follow it.
+
+#include "preview/preview_geometry.h"
+#include "preview/twips.h"
+
+#include <QCursor>
+#include <QPicture>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class PictureBox;
+class QFrame;
+class QGroupBox;
+class QPushButton;
+class QScrollBar;
+
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    // The window's own pointer.
+    enum class MousePointer { Default = 0, Hourglass = 11, Custom = 99 };
+
+    // programFolder is where the hand pointer "HAND-M.CUR" is looked for; empty
+    // means the folder of the executable.
+    explicit Form2(const QString& programFolder = QString(), QWidget* parent = nullptr);
+    ~Form2() override;
+
+    // Full path of the temporary workbook that save, back and close work on.
+    QString mExcelFile;
+
+    // Runs when closing this window ends the program, before it ends.
+    std::function<void()> beforeProgramEnds;
+    // Ends the program; by default leaves the application's event loop.
+    std::function<void()> endProgram;
+
+    // The window "< Back" shows.
+    void setMainWindow(QWidget* window) { mMainWindow = window; }
+
+    // Puts a new picture in Picture1, as loaded: the view is set up for it at the
+    // window's next activation (zoom 1.0, scroll ranges for its size).
+    void setPicture(const QPicture& picture);
+    // The same from a picture file (a QPicture file, or any image Qt reads).
+    // Throws std::runtime_error when the file holds no picture.
+    void loadPictureFile(const QString& path);
+
+    void RedrawImage();
+    void SetHScrollbarByPercent(QScrollBar* HScrollbar, int percent);
+    void SetVScrollbarByPercent(QScrollBar* VScrollbar, int percent);
+
+    MousePointer mousePointer() const { return mMousePointer; }
+    void setMousePointer(MousePointer pointer);
+    // The pointer loaded from HAND-M.CUR, if there was one.
+    const std::optional<QCursor>& handCursor() const { return mHandCursor; }
+
+    const PreviewGeometry& previewGeometry() const { return mGeometry; }
+    const TwipsScale& twipsScale() const { return mScale; }
+
+    // --- event handlers ---
+    void Form_Activate();
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
+    void HScroll1_Change();
+    void VScroll1_Change();
+    // button and shift are bit sets (left 1, right 2, middle 4; shift 1, ctrl 2,
+    // alt 4); x, y in twips, in Picture1's coordinates.
+    void picture1_MouseDown(int button, int shift, float x, float y);
+    void picture1_MouseMove(int button, int shift, float x, float y);
+    void Picture1_MouseUp(int button, int shift, float x, float y);
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    // Controls.
+    QFrame* Picture2 = nullptr;
+    PictureBox* Picture1 = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QScrollBar* VScroll1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton8 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void buildControls();
+    void SetupScrollBars();
+    void ZoomStep(int direction);
+    void SetZoom(float factor);
+    // Mouse moves over the background and Frame1, and over the buttons.
+    void resetPointer();
+    void setHandPointer();
+
+    // Moves Picture1 and sets the bars to what mGeometry holds.
+    void syncPicture1Position();
+    void syncScrollBars();
+
+    QRect pixels(double left, double top, double width, double height) const;
+
+    QString mProgramFolder;
+    TwipsScale mScale;
+    PreviewGeometry mGeometry;
+    QPicture mZoomOri; // the unscaled picture that every zoom step is drawn from
+    bool mSetupPending = false;
+    bool mCentred = false;
+    MousePointer mMousePointer = MousePointer::Default;
+    std::optional<QCursor> mHandCursor;
+    QWidget* mViewportArea = nullptr; // Picture2's inside, where Picture1 moves
+    QPointer<QWidget> mMainWindow;
+};

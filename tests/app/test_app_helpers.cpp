@@ -1,0 +1,199 @@
+#include "app/file_helpers.h"
+#include "app/prompt.h"
+#include "app/settings_store.h"
+#include "app/startup.h"
+#include "isolated_settings.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <stdexcept>
+
+namespace {
+
+QString makeFile(const QString& path, const QByteArray& bytes = "x") {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+// A .cur header: ICONDIR then one ICONDIRENTRY, little-endian.
+QByteArray curHeader(quint16 type, quint16 hotX, quint16 hotY, quint32 offset) {
+    QByteArray b;
+    auto u16 = [&](quint16 v) { b.append(char(v & 0xff)).append(char(v >> 8)); };
+    auto u32 = [&](quint32 v) { u16(quint16(v & 0xffff)), u16(quint16(v >> 16)); };
+    u16(0);                                                              // reserved
+    u16(type);                                                           // 1 icon, 2 cursor
+    u16(1);                                                              // image count
+    b.append(char(32)).append(char(32)).append(char(0)).append(char(0)); // width, height, colours, reserved
+    u16(hotX);
+    u16(hotY);
+    u32(0); // bytes in image
+    u32(offset);
+    return b;
+}
+
+} // namespace
+
+class TestAppHelpers : public QObject {
+    Q_OBJECT
+    QTemporaryDir mDir;
+
+private slots:
+    void fileExistsProbesWithoutThrowing() {
+        QVERIFY(!FileExists(QString()));
+        QVERIFY(!FileExists(mDir.path() + QStringLiteral("/missing.txt")));
+        QVERIFY(!FileExists(mDir.path() + QStringLiteral("/*.txt")));
+        const QString file = makeFile(mDir.path() + QStringLiteral("/there.txt"));
+        QVERIFY(FileExists(file));
+        makeFile(mDir.path() + QStringLiteral("/a?b.txt"));
+        QVERIFY(!FileExists(mDir.path() + QStringLiteral("/a*.txt")));
+    }
+
+    void deleteFileQuietlyAlsoRemovesReadOnlyFiles() {
+        DeleteFileQuietly(mDir.path() + QStringLiteral("/never-there"));
+        DeleteFileQuietly(QString());
+        const QString plain = makeFile(mDir.path() + QStringLiteral("/plain.txt"));
+        DeleteFileQuietly(plain);
+        QVERIFY(!QFile::exists(plain));
+        const QString readOnly = makeFile(mDir.path() + QStringLiteral("/ro.txt"));
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadUser);
+        DeleteFileQuietly(readOnly);
+        QVERIFY(!QFile::exists(readOnly));
+    }
+
+    void forceDeleteFileReportsFailures() {
+        QVERIFY_THROWS_EXCEPTION(std::exception, ForceDeleteFile(mDir.path() + QStringLiteral("/missing")));
+        const QString readOnly = makeFile(mDir.path() + QStringLiteral("/ro2.txt"));
+        QFile::setPermissions(readOnly, QFile::ReadOwner);
+        ForceDeleteFile(readOnly);
+        QVERIFY(!QFile::exists(readOnly));
+    }
+
+    void buttonFaceReachesPlainControlsOnly() {
+        QWidget window;
+        auto* label = new QLabel(QStringLiteral("l"), &window);
+        auto* frame = new QGroupBox(&window);
+        auto* option = new QRadioButton(frame); // nested controls count too
+        auto* check = new QCheckBox(&window);
+        auto* picture = new QLabel(&window);
+        picture->setProperty(kPictureBoxProperty, true);
+        auto* button = new QPushButton(&window);
+        auto* bar = new QScrollBar(&window);
+        const QColor face = QApplication::palette().color(QPalette::Button);
+        for (QWidget* w : {static_cast<QWidget*>(picture), static_cast<QWidget*>(button), static_cast<QWidget*>(bar)}) {
+            QPalette p = w->palette();
+            p.setColor(QPalette::Window, Qt::red);
+            w->setPalette(p);
+        }
+        ApplyButtonFaceColors(window);
+        for (QWidget* w : {&window, static_cast<QWidget*>(label), static_cast<QWidget*>(frame),
+                           static_cast<QWidget*>(option), static_cast<QWidget*>(check)}) {
+            QCOMPARE(w->palette().color(QPalette::Window), face);
+            QVERIFY(w->autoFillBackground());
+        }
+        for (QWidget* w : {static_cast<QWidget*>(picture), static_cast<QWidget*>(button), static_cast<QWidget*>(bar)})
+            QCOMPARE(w->palette().color(QPalette::Window), QColor(Qt::red));
+    }
+
+    void appTitleLosesWords_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("product") << "Quorvel Tabwright"
+                                 << "Quorvel";
+        QTest::newRow("41 characters") << "Aaaaaaaaaa Bbbbbbbbbb Cccccccccc Ddddddddd"
+                                       << "Aaaaaaaaaa Bbbbbbbbbb Cccccccccc";
+        QTest::newRow("long") << "One Two Three Four Five Six Seven Eight Nine Ten"
+                              << "One Two Three Four Five Six Seven Eight";
+        QTest::newRow("no blank") << QString(50, QLatin1Char('x')) << QString(50, QLatin1Char('x'));
+    }
+    void appTitleLosesWords() {
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        QCOMPARE(appTitleFrom(name), title);
+        QVERIFY(appTitleFrom(name).size() <= 40 || !name.contains(QLatin1Char(' ')));
+    }
+
+    void setAppTitleSetsTheMessageBoxCaption() {
+        SetAppTitle();
+        QCOMPARE(appTitle(), QStringLiteral("Quorvel"));
+    }
+
+    void sideFilesAreFoundBesideTheProgram() {
+        setProgramFolder(QString());
+        QCOMPARE(programFile(QStringLiteral("\\x\\o.cjs")), QCoreApplication::applicationDirPath() + "/x/o.cjs");
+        setProgramFolder(mDir.path());
+        QCOMPARE(programFile(QString::fromLatin1(kHandCursorFile)), mDir.path() + "/HAND-M.CUR");
+        setProgramFolder(QString());
+    }
+
+    void skinNeedsTheFileItself() {
+        QTemporaryDir folder;
+        setProgramFolder(folder.path());
+        QWidget window;
+        QVERIFY(!ApplyOptionalSkin(window));
+        QDir(folder.path()).mkpath(QStringLiteral("x/o.cjs")); // a folder of that name lists no file
+        QVERIFY(!ApplyOptionalSkin(window));
+        QVERIFY(!window.autoFillBackground());
+        QTemporaryDir other;
+        setProgramFolder(other.path());
+        QDir(other.path()).mkdir(QStringLiteral("x"));
+        makeFile(other.path() + QStringLiteral("/x/o.cjs"), QByteArray());
+        QVERIFY(ApplyOptionalSkin(window));
+        QCOMPARE(window.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
+        setProgramFolder(QString());
+    }
+
+    void shippedHandCursorKeepsItsHotSpot() {
+        setProgramFolder(QString());
+        const auto cursor = loadHandCursor();
+        QVERIFY(cursor.has_value());
+        QCOMPARE(cursor->hotSpot(), QPoint(9, 0));
+        QCOMPARE(cursor->pixmap().size(), QSize(32, 32));
+        // Its tip is drawn (opaque) and the corner is see-through.
+        const QImage image = cursor->pixmap().toImage();
+        QCOMPARE(qAlpha(image.pixel(9, 0)), 255);
+        QCOMPARE(qAlpha(image.pixel(31, 31)), 0);
+    }
+
+    void brokenCursorFilesLoadNothing() {
+        QCOMPARE(loadCursorFile(mDir.path() + QStringLiteral("/none.cur")).has_value(), false);
+        QCOMPARE(loadCursorFile(makeFile(mDir.path() + QStringLiteral("/short.cur"), "\0\0\2")).has_value(), false);
+        QCOMPARE(
+            loadCursorFile(makeFile(mDir.path() + QStringLiteral("/icon.cur"), curHeader(1, 0, 0, 22))).has_value(),
+            false);
+        QCOMPARE(loadCursorFile(makeFile(mDir.path() + QStringLiteral("/past.cur"), curHeader(2, 3, 3, 1u << 30)))
+                     .has_value(),
+                 false);
+        QByteArray truncated = curHeader(2, 3, 3, 22);
+        truncated.append(QByteArray(10, '\x28'));
+        QCOMPARE(loadCursorFile(makeFile(mDir.path() + QStringLiteral("/trunc.cur"), truncated)).has_value(), false);
+    }
+
+    void storeReadsDefaultsAndKeepsTheLastWrite() {
+        SettingsStore store;
+        QVERIFY(store.fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+        QVERIFY(store.fileName().endsWith(QStringLiteral("Brenmoor.ini")));
+        QCOMPARE(store.read(settings::kRowCount, settings::kRowCountDefault), QStringLiteral("30"));
+        store.write(settings::kRowCount, QStringLiteral("5"));
+        store.write(settings::kRowCount, QStringLiteral("7"));
+        store.sync();
+        QCOMPARE(SettingsStore().read(settings::kRowCount, "30"), QStringLiteral("7"));
+        QCOMPARE(settings::rowSourceKey(3, 12), QStringLiteral("RowSource3 12"));
+        QFile ini(store.fileName());
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll().contains("[Quorvel%20Tabwright]"));
+    }
+};
+
+TABWRIGHT_ISOLATED_TEST_MAIN(TestAppHelpers)
+#include "test_app_helpers.moc"

@@ -1,0 +1,373 @@
+#include "app/prompt.h"
+#include "app/settings_store.h"
+#include "app/startup.h"
+#include "isolated_settings.h"
+#include "phonelist/main_window.h"
+#include "phonelist/phone_list_model.h"
+#include "phonelist/phone_list_table.h"
+#include "scripted_prompt.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kNever = QStringLiteral("never");
+
+QString storeFile() {
+    return SettingsStore().fileName();
+}
+
+QString cell(int row, int field) {
+    return gPhoneList->valueAt(row, field).value_or(QString());
+}
+
+QPoint cellCentre(QTableView& grid, int row, int column) {
+    return grid.visualRect(grid.model()->index(row, column)).center();
+}
+
+// Clicks a cell, types text into the in-place editor and presses Enter.
+void typeIntoCell(QTableView& grid, int row, int column, const QString& text, bool pressEnter = true) {
+    grid.scrollTo(grid.model()->index(row, column));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, row, column));
+    QTest::keyClick(&grid, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    if (pressEnter)
+        QTest::keyClick(editor, Qt::Key_Return);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedPrompt> mPrompt;
+    QTemporaryDir mEmptyFolder;
+
+    std::unique_ptr<Form1> start() {
+        auto w = std::make_unique<Form1>();
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w.get()))
+            qWarning("window not exposed");
+        return w;
+    }
+
+private slots:
+    void init() {
+        QFile::remove(storeFile());
+        mPrompt = std::make_unique<ScriptedPrompt>();
+        setProgramFolder(mEmptyFolder.path());
+    }
+    void cleanup() {
+        QVERIFY2(mPrompt->errorReports().empty(), qPrintable(mPrompt->texts().join(QStringLiteral(" / "))));
+        mPrompt.reset();
+        setProgramFolder(QString());
+    }
+
+    void firstStartShowsThirtyEmptyRowsFirstSelected() {
+        auto w = start();
+        QCOMPARE(w->DataGrid1->model()->rowCount(), 30);
+        for (int r = 0; r < 30; ++r)
+            for (int c = 0; c < 8; ++c)
+                QCOMPARE(w->DataGrid1->model()->index(r, c).data().toString(), QString());
+        QCOMPARE(w->DataGrid1->currentIndex().row(), 0);
+        QCOMPARE(gPhoneList->currentRow(), 0);
+        QVERIFY(w->DataGrid1->selectionModel()->isSelected(w->DataGrid1->currentIndex()));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quorvel Tabwright"));
+        QCOMPARE(appTitle(), QStringLiteral("Quorvel"));
+        QVERIFY(!w->property("skinned").toBool());
+        QCOMPARE(w->palette().color(QPalette::Window), QColor(Qt::white));
+        QVERIFY(!w->windowIcon().isNull());
+    }
+
+    void layoutFollowsTheTwipGeometry() {
+        auto w = start();
+        QCOMPARE(w->logicalDpiX(), 96);
+        QCOMPARE(w->size(), QSize(536, 380));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        struct Expect {
+            QWidget* widget;
+            QRect rect;
+            QString caption;
+        };
+        const Expect expected[] = {
+            {w->PushButton22, {8, 8, 520, 27}, QStringLiteral("Start Creating Template")},
+            {w->PushButton6, {8, 42, 256, 27}, QStringLiteral("Help")},
+            {w->PushButton7, {272, 42, 256, 27}, QStringLiteral("Load Sample/Example Data")},
+            {w->Frame2, {8, 74, 520, 300}, QStringLiteral("Telephone List data:")},
+            {w->DataGrid1, {17, 20, 486, 236}, QString()},
+            {w->PushButton2, {16, 263, 209, 27}, QStringLiteral("Insert Below Selected Row")},
+            {w->PushButton3, {232, 263, 97, 27}, QStringLiteral("Delete All")},
+            {w->PushButton1, {336, 263, 167, 27}, QStringLiteral("Delete Selected Row")},
+        };
+        for (const Expect& e : expected) {
+            QCOMPARE(e.widget->geometry(), e.rect);
+            if (auto* b = qobject_cast<QPushButton*>(e.widget)) {
+                QCOMPARE(b->text(), e.caption);
+                QCOMPARE(b->font().family(), QStringLiteral("Arial"));
+                QCOMPARE(b->font().pointSizeF(), 11.25);
+                QVERIFY(b->font().bold());
+            }
+        }
+        QCOMPARE(w->Frame2->title(), QStringLiteral("Telephone List data:"));
+        QCOMPARE(w->DataGrid1->parentWidget(), w->Frame2);
+        QCOMPARE(w->PushButton1->parentWidget(), w->Frame2);
+        QCOMPARE(w->DataGrid1->font().pointSizeF(), 9.0);
+        QVERIFY(w->DataGrid1->font().bold() && w->DataGrid1->horizontalHeader()->font().bold());
+        QCOMPARE(w->DataGrid1->toolTip(), QStringLiteral("To enter Description select row and type Description. "
+                                                         "Then press Enter to finish changes."));
+        for (int c = 0; c < 8; ++c)
+            QCOMPARE(w->DataGrid1->model()->headerData(c, Qt::Horizontal).toString(),
+                     PhoneListTable::fieldNames()[std::size_t(c)]);
+    }
+
+    void gridHasFocusAndTabOrder() {
+        auto w = start();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->DataGrid1));
+        QWidget* expected[] = {w->PushButton22, w->PushButton2, w->PushButton3,
+                               w->PushButton1,  w->PushButton6, w->PushButton7};
+        QWidget* at = w->DataGrid1;
+        for (QWidget* next : expected) {
+            at = at->nextInFocusChain();
+            while (at->focusPolicy() == Qt::NoFocus)
+                at = at->nextInFocusChain();
+            QCOMPARE(at, next);
+        }
+    }
+
+    void closingWritesTheStoreAndTheNextStartShowsIt() {
+        {
+            auto w = start();
+            gPhoneList->MoveFirst();
+            gPhoneList->Move(4);
+            gPhoneList->Fields(0).setValue(QStringLiteral("Darezo"));
+            gPhoneList->Fields(7).setValue(QString::fromUtf8("z\xC3\xBC@example.com \xF0\x9F\x93\x9E"));
+            w->close();
+        }
+        SettingsStore store;
+        QCOMPARE(store.read(settings::kRowCount, "none"), QStringLiteral("30"));
+        for (int r = 1; r <= 30; ++r)
+            for (int c = 1; c <= 8; ++c)
+                QVERIFY(store.read(settings::rowSourceKey(c, r), kNever) != kNever);
+        QCOMPARE(store.read(settings::rowSourceKey(1, 5), kNever), QStringLiteral("Darezo"));
+
+        auto again = start();
+        QCOMPARE(again->DataGrid1->model()->rowCount(), 30);
+        QCOMPARE(again->DataGrid1->model()->index(4, 0).data().toString(), QStringLiteral("Darezo"));
+        QCOMPARE(cell(4, 7), QString::fromUtf8("z\xC3\xBC@example.com \xF0\x9F\x93\x9E"));
+        QCOMPARE(again->DataGrid1->currentIndex().row(), 0);
+    }
+
+    void storedRowCountShapesTheGrid_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("2.5") << "2.5" << 2;
+        QTest::newRow("3.5") << "3.5" << 4;
+        QTest::newRow("abc") << "abc" << 0;
+        QTest::newRow("huge") << "99999999999" << PhoneListTable::kMaxRows;
+    }
+    void storedRowCountShapesTheGrid() {
+        QFETCH(QString, stored);
+        QFETCH(int, rows);
+        {
+            SettingsStore store;
+            store.write(settings::kRowCount, stored);
+            store.sync();
+        }
+        auto w = start();
+        QCOMPARE(w->DataGrid1->model()->rowCount(), rows);
+        QCOMPARE(w->DataGrid1->currentIndex().row(), rows > 0 ? 0 : -1);
+        // The list still works: a row can be added and edited, and it saves.
+        if (rows < PhoneListTable::kMaxRows) {
+            gPhoneList->AddNew();
+            gPhoneList->Fields(0).setValue(QStringLiteral("x"));
+            QCOMPARE(w->DataGrid1->model()->rowCount(), rows + 1);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, gPhoneList->AddNew());
+        }
+        w->close();
+        QCOMPARE(SettingsStore().read(settings::kRowCount, "none"),
+                 QString::number(std::min(rows + 1, int(PhoneListTable::kMaxRows))));
+    }
+
+    void editingACellStoresItAndStampsLastUpdated() {
+        auto w = start();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QCOMPARE(SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), kNever), kNever);
+        typeIntoCell(*w->DataGrid1, 2, 1, QStringLiteral("Zivo"));
+        // The delegate commits on Enter through a queued call.
+        QTRY_COMPARE(cell(2, 1), QStringLiteral("Zivo"));
+        QCOMPARE(gPhoneList->currentRow(), 2);
+        const QString stamp = SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), kNever);
+        QCOMPARE(stamp, settings::nowText());
+
+        // Leaving the cell stores it too.
+        { SettingsStore().write(settings::kLastUpdated, kNever); }
+        typeIntoCell(*w->DataGrid1, 3, 2, QStringLiteral("Jess"), false);
+        QTest::mouseClick(w->DataGrid1->viewport(), Qt::LeftButton, {}, cellCentre(*w->DataGrid1, 6, 0));
+        QTRY_COMPARE(cell(3, 2), QStringLiteral("Jess"));
+        QCOMPARE(gPhoneList->currentRow(), 6);
+        QVERIFY(SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), kNever) != kNever);
+    }
+
+    void closingWithAnOpenEditorKeepsTheText() {
+        {
+            auto w = start();
+            QApplication::setActiveWindow(w.get());
+            QVERIFY(QTest::qWaitForWindowActive(w.get()));
+            typeIntoCell(*w->DataGrid1, 0, 5, QStringLiteral("(995) 267-8237"), false);
+            w->close();
+        }
+        QCOMPARE(SettingsStore().read(settings::rowSourceKey(6, 1), kNever), QStringLiteral("(995) 267-8237"));
+        {
+            auto w = start(); // destroyed with an editor open: must not crash
+            QApplication::setActiveWindow(w.get());
+            QVERIFY(QTest::qWaitForWindowActive(w.get()));
+            typeIntoCell(*w->DataGrid1, 1, 1, QStringLiteral("half typed"), false);
+        }
+        QCoreApplication::processEvents();
+    }
+
+    void anOverlongEditIsCut() {
+        auto w = start();
+        PhoneListModel* model = phoneListModel(*w->DataGrid1);
+        QVERIFY(model->setData(model->index(0, 3), QString(3000, QLatin1Char('q'))));
+        QCOMPARE(cell(0, 3).size(), 1024);
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        typeIntoCell(*w->DataGrid1, 1, 0, QString(), false);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->maxLength(), 1024);
+    }
+
+    void selectionAndCursorMoveTogether() {
+        auto w = start();
+        QTest::mouseClick(w->DataGrid1->viewport(), Qt::LeftButton, {}, cellCentre(*w->DataGrid1, 5, 2));
+        QCOMPARE(gPhoneList->currentRow(), 5);
+        const auto mark = gPhoneList->bookmark();
+        gPhoneList->MoveFirst();
+        QCOMPARE(w->DataGrid1->currentIndex().row(), 0);
+        QCOMPARE(w->DataGrid1->currentIndex().column(), 2);
+        gPhoneList->Move(7);
+        QCOMPARE(w->DataGrid1->currentIndex().row(), 7);
+        gPhoneList->setBookmark(mark);
+        QCOMPARE(w->DataGrid1->currentIndex().row(), 5);
+        QTest::keyClick(w->DataGrid1, Qt::Key_Down);
+        QCOMPARE(gPhoneList->currentRow(), 6);
+    }
+
+    void gridFollowsChangesMadeInCode() {
+        auto w = start();
+        QAbstractItemModelTester tester(w->DataGrid1->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        gPhoneList->AddNew();
+        QCOMPARE(w->DataGrid1->model()->rowCount(), 31);
+        QCOMPARE(w->DataGrid1->currentIndex().row(), 30);
+        gPhoneList->Fields(0).setValue(QStringLiteral("Veruzu"));
+        QCOMPARE(w->DataGrid1->model()->index(30, 0).data().toString(), QStringLiteral("Veruzu"));
+        gPhoneList->MoveFirst();
+        gPhoneList->Delete();
+        QCOMPARE(w->DataGrid1->model()->rowCount(), 30);
+        // The cursor stays on the removed position until it moves.
+        QCOMPARE(gPhoneList->currentRow(), -1);
+        gPhoneList->MoveNext();
+        QCOMPARE(w->DataGrid1->currentIndex().row(), 0);
+        auto fresh = CreatePhoneListTable();
+        fresh->AddNew();
+        gPhoneList = fresh;
+        BindPhoneListGrid(*w->DataGrid1, gPhoneList);
+        QCOMPARE(w->DataGrid1->model()->rowCount(), 1);
+        QCOMPARE(w->DataGrid1->currentIndex().row(), 0);
+        PhoneListModel* model = phoneListModel(*w->DataGrid1);
+        model->setData(model->index(0, 4), QStringLiteral("555"));
+        QCOMPARE(cell(0, 4), QStringLiteral("555"));
+    }
+
+    void skinFileSwitchesToButtonFace() {
+        QTemporaryDir folder;
+        setProgramFolder(folder.path());
+        const QColor face = QApplication::palette().color(QPalette::Button);
+        {
+            QDir(folder.path()).mkdir(QStringLiteral("x")); // an empty folder x does nothing
+            auto w = start();
+            QVERIFY(!w->property("skinned").toBool());
+            QCOMPARE(w->palette().color(QPalette::Window), QColor(Qt::white));
+        }
+        QFile skin(folder.path() + QStringLiteral("/x/o.cjs"));
+        QVERIFY(skin.open(QIODevice::WriteOnly));
+        skin.close();
+        auto w = start();
+        QVERIFY(w->property("skinned").toBool());
+        QCOMPARE(w->palette().color(QPalette::Window), face);
+        QCOMPARE(w->Frame2->palette().color(QPalette::Window), face);
+        QVERIFY(w->Frame2->autoFillBackground());
+        QCOMPARE(w->DataGrid1->palette().color(QPalette::Base), QColor(Qt::white));
+    }
+
+    void handPointerOverButtons() {
+        setProgramFolder(QString()); // the program's own folder, where the build puts HAND-M.CUR
+        {
+            auto w = start();
+            QVERIFY(w->handCursor().has_value());
+            QCOMPARE(w->handCursor()->hotSpot(), QPoint(9, 0));
+            QEvent enter(QEvent::Enter);
+            QApplication::sendEvent(w->PushButton7, &enter);
+            QCOMPARE(w->mousePointer(), Form1::kPointerCustom);
+            QCOMPARE(w->cursor().shape(), Qt::BitmapCursor);
+            QApplication::sendEvent(w->DataGrid1->viewport(), &enter);
+            QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+            // The hourglass stays while busy.
+            w->setMousePointer(Form1::kPointerBusy);
+            QApplication::sendEvent(w->PushButton2, &enter);
+            QCOMPARE(w->mousePointer(), Form1::kPointerBusy);
+            QApplication::sendEvent(w->Frame2, &enter);
+            QCOMPARE(w->mousePointer(), Form1::kPointerBusy);
+        }
+        setProgramFolder(mEmptyFolder.path());
+        auto w = start();
+        QVERIFY(!w->handCursor().has_value());
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(w->PushButton1, &enter);
+        QCOMPARE(w->mousePointer(), Form1::kPointerCustom);
+        QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void pendingButtonsDoNothingYet() {
+        auto w = start();
+        QTest::mouseClick(w->PushButton22, Qt::LeftButton);
+        QTest::mouseClick(w->PushButton6, Qt::LeftButton);
+        QVERIFY(mPrompt->shown.empty());
+        QVERIFY(w->isVisible());
+    }
+
+    void paintsATidyWhiteWindow() {
+        auto w = start();
+        const QImage shot = w->grab().toImage();
+        QCOMPARE(shot.size(), QSize(536, 380));
+        QCOMPARE(QColor(shot.pixel(2, 2)), QColor(Qt::white));
+        QCOMPARE(QColor(shot.pixel(530, 376)), QColor(Qt::white));
+        const QByteArray out = qgetenv("QUORVEL_SCREENSHOT");
+        if (!out.isEmpty())
+            shot.save(QString::fromLocal8Bit(out));
+    }
+};
+
+TABWRIGHT_ISOLATED_TEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

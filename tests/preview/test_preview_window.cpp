@@ -1,0 +1,435 @@
+#include "preview/hand_cursor.h"
+#include "preview/picture_box.h"
+#include "preview/preview_window.h"
+#include "preview_test_support.h"
+#include "scripted_prompt.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+// 96 dots per inch under the offscreen platform: 15 twips per pixel.
+// Picture1 is 2 twips smaller than the picture at zoom 1.0 (12000 -> 11998 twips
+// for 800 pixels); the viewport is 9330 x 7425 twips outside, 9270 x 7365 inside.
+
+// A 32 x 32 monochrome cursor with its hot spot at (hotX, hotY).
+QByteArray cursorFile(quint16 hotX, quint16 hotY) {
+    QByteArray b;
+    const auto u8 = [&b](int v) { b.append(char(v)); };
+    const auto u16 = [&b](quint16 v) {
+        b.append(char(v & 0xff));
+        b.append(char(v >> 8));
+    };
+    const auto u32 = [&b](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            b.append(char((v >> (8 * i)) & 0xff));
+    };
+    // header: reserved, type 2 (cursor), one image
+    u16(0), u16(2), u16(1);
+    // directory entry: 32 x 32, 2 colours, reserved, hot spot, bytes of image, image offset
+    u8(32), u8(32), u8(2), u8(0), u16(hotX), u16(hotY), u32(40 + 8 + 128 + 128), u32(6 + 16);
+    // BITMAPINFOHEADER: size, width, height (XOR and AND masks), planes, bits, no compression, ...
+    u32(40), u32(32), u32(64), u16(1), u16(1), u32(0), u32(256), u32(0), u32(0), u32(2), u32(0);
+    // palette: black, white
+    u32(0x00000000), u32(0x00ffffff);
+    // XOR mask: all black; AND mask: all opaque
+    b.append(QByteArray(128, '\0'));
+    b.append(QByteArray(128, '\0'));
+    return b;
+}
+
+QColor drawingColour(const Form2& form, int x, int y) {
+    return form.Picture1->drawing().toImage().pixelColor(x, y);
+}
+
+} // namespace
+
+class TestPreviewWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir mFolder; // program folder without a pointer file
+
+    void open(Form2& form, const QPicture& picture) {
+        keepRunningOnClose(form);
+        form.setPicture(picture);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+    }
+
+    // Drag on Picture1 from one point to another, both in Picture2's inner pixels
+    // as they were when the drag started.
+    static void drag(Form2& form, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton) {
+        const QPoint origin = form.Picture1->pos();
+        QTest::mousePress(form.Picture1, button, {}, from - origin);
+        QTest::mouseMove(form.Picture1, to - form.Picture1->pos());
+        QTest::mouseRelease(form.Picture1, button, {}, to - form.Picture1->pos());
+    }
+
+private slots:
+    void windowHasItsFixedLayout() {
+        Form2 form(mFolder.path());
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quorvel Tabwright"));
+        QCOMPARE(form.size(), QSize(656, 626));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(form.Picture2->geometry(), QRect(8, 8, 622, 495));
+        QCOMPARE(form.VScroll1->geometry(), QRect(630, 8, 17, 495));
+        QCOMPARE(form.HScroll1->geometry(), QRect(8, 503, 622, 17));
+        QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom:"));
+        QCOMPARE(form.PushButton1->parentWidget(), form.Frame1);
+        QCOMPARE(form.PushButton2->geometry(), QRect(320, 20, 304, 27));
+        QCOMPARE(form.PushButton8->text(), QStringLiteral("< Back"));
+        QCOMPARE(form.PushButton6->text(), QStringLiteral("Save Results To Excel File"));
+        QCOMPARE(form.PushButton6->geometry(), QRect(328, 590, 320, 27));
+        QVERIFY(form.PushButton1->font().bold());
+        QCOMPARE(form.PushButton1->font().pointSizeF(), 11.25);
+        QCOMPARE(form.previewGeometry().viewportInner().width, 9270.0);
+        for (QScrollBar* bar : {form.HScroll1, form.VScroll1}) {
+            QCOMPARE(bar->singleStep(), 1);
+            QCOMPARE(bar->pageStep(), 1);
+        }
+        const QColor face = form.palette().color(QPalette::Button);
+        QCOMPARE(form.palette().color(QPalette::Window), face);
+        QCOMPARE(form.Frame1->palette().color(QPalette::Window), face);
+        QVERIFY(form.Frame1->autoFillBackground());
+        QVERIFY(!form.handCursor());
+    }
+
+    void firstPreviewOpensAtZoomOneInTheCorner() {
+        ScriptedPrompt prompt;
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        QCOMPARE(form.previewGeometry().zoom(), 1.0f);
+        QCOMPARE(form.HScroll1->value(), 0);
+        QCOMPARE(form.VScroll1->value(), 0);
+        QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
+        QCOMPARE(form.Picture1->size(), QSize(800, 600));
+        // (11998 - 9330) / 10 = 266.8 and (8998 - 7425) / 10 = 157.3
+        QCOMPARE(form.HScroll1->maximum(), 267);
+        QCOMPARE(form.VScroll1->maximum(), 157);
+        QVERIFY(form.HScroll1->isEnabled());
+        QCOMPARE(drawingColour(form, 10, 10), QColor(Qt::red));
+        QCOMPARE(drawingColour(form, 790, 590), QColor(Qt::blue));
+        QVERIFY(prompt.shown.empty());
+    }
+
+    void scrollRangesFollowThePictureWidth_data() {
+        QTest::addColumn<int>("widthPx");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("step");
+        QTest::newRow("narrower") << 600 << false << 0 << 0;
+        QTest::newRow("88 wider") << 628 << true << 88 << 1;   // 9418 - 9330
+        QTest::newRow("103 wider") << 629 << true << 10 << 10; // 9433 - 9330
+        QTest::newRow("1168 wider") << 700 << true << 117 << 10;
+    }
+    void scrollRangesFollowThePictureWidth() {
+        QFETCH(int, widthPx);
+        QFETCH(bool, enabled);
+        QFETCH(int, maximum);
+        QFETCH(int, step);
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(widthPx, 100));
+        QCOMPARE(form.HScroll1->isEnabled(), enabled);
+        QCOMPARE(form.HScroll1->maximum(), maximum);
+        QCOMPARE(form.previewGeometry().hScrollStep(), step);
+        QVERIFY(!form.VScroll1->isEnabled());
+    }
+
+    void zoomButtonsRedrawAtQuarterSteps() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(400, 300));
+        form.PushButton1->click();
+        QCOMPARE(form.previewGeometry().zoom(), 1.25f);
+        QCOMPARE(form.Picture1->size(), QSize(500, 375)); // 7497 x 5622 twips
+        QCOMPARE(form.Picture1->drawingSize(), QSize(500, 375));
+        // Drawn from the picture at the new size, not stretched from the last drawing.
+        QCOMPARE(drawingColour(form, 247, 100), QColor(Qt::red));
+        QCOMPARE(drawingColour(form, 253, 100), QColor(Qt::blue));
+        form.PushButton2->click();
+        form.PushButton2->click();
+        QCOMPARE(form.previewGeometry().zoom(), 0.75f);
+        QCOMPARE(form.Picture1->size(), QSize(300, 225));
+    }
+
+    void zoomStopsAtBothEnds() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(100, 80));
+        for (int i = 0; i < 11; ++i)
+            form.PushButton1->click();
+        QCOMPARE(form.previewGeometry().zoom(), 3.75f);
+        const QSize largest = form.Picture1->size();
+        form.PushButton1->click();
+        QCOMPARE(form.previewGeometry().zoom(), 3.75f);
+        QCOMPARE(form.Picture1->size(), largest);
+        for (int i = 0; i < 14; ++i)
+            form.PushButton2->click();
+        QCOMPARE(form.previewGeometry().zoom(), 0.25f);
+        const QSize smallest = form.Picture1->size();
+        form.PushButton2->click();
+        QCOMPARE(form.previewGeometry().zoom(), 0.25f);
+        QCOMPARE(form.Picture1->size(), smallest);
+    }
+
+    void zoomTooLargeKeepsTheDisplayAndStartsOverAtOne() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(400, 300));
+        for (int i = 0; i < 4; ++i)
+            form.PushButton1->click();
+        QCOMPARE(form.previewGeometry().zoom(), 2.0f);
+        const QSize shown = form.Picture1->size();
+        form.HScroll1->setValue(form.HScroll1->maximum());
+        const QPoint at = form.Picture1->pos();
+        form.PushButton1->click(); // 2.25 would be 10120 twips high
+        QCOMPARE(form.previewGeometry().zoom(), 1.0f);
+        QCOMPARE(form.Picture1->size(), shown);
+        QCOMPARE(form.Picture1->drawingSize(), shown);
+        QCOMPARE(form.Picture1->pos(), at);
+        form.PushButton1->click();
+        QCOMPARE(form.previewGeometry().zoom(), 1.25f);
+        QCOMPARE(form.Picture1->size(), QSize(500, 375));
+    }
+
+    void pictureTooLargeAtOneIsShownAsLoaded() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(1000, 700)); // 15000 x 10500 twips
+        QCOMPARE(form.previewGeometry().zoom(), 1.0f);
+        QCOMPARE(form.previewGeometry().picture1Width(), 15000.0f);
+        QCOMPARE(form.Picture1->drawingSize(), QSize(1000, 700));
+        QCOMPARE(form.HScroll1->maximum(), 567); // (15000 - 9330) / 10
+        QCOMPARE(form.VScroll1->maximum(), 308); // (10500 - 7425) / 10 = 307.5
+        QCOMPARE(drawingColour(form, 999, 699), QColor(Qt::blue));
+    }
+
+    void zoomKeepsRangesAndReturnsBarsToZero() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        form.HScroll1->setValue(100);
+        form.VScroll1->setValue(50);
+        QCOMPARE(form.Picture1->pos(), QPoint(-67, -33)); // -1000 and -500 twips
+        form.PushButton2->click();                        // 0.75: fits the viewport
+        QCOMPARE(form.HScroll1->value(), 0);
+        QCOMPARE(form.VScroll1->value(), 0);
+        QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
+        QCOMPARE(form.HScroll1->maximum(), 267);
+        QCOMPARE(form.VScroll1->maximum(), 157);
+        QVERIFY(!form.HScroll1->isEnabled());
+        QVERIFY(!form.VScroll1->isEnabled());
+    }
+
+    void scrollBarsMoveThePicture() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        form.HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(form.HScroll1->value(), 1);
+        QCOMPARE(form.previewGeometry().picture1Left(), -10.0f);
+        form.VScroll1->setValue(30);
+        QCOMPARE(form.Picture1->pos(), QPoint(-1, -20));
+    }
+
+    void percentOperationsSetTheBars() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        form.SetHScrollbarByPercent(form.HScroll1, 50); // 133.5 to even
+        QCOMPARE(form.HScroll1->value(), 134);
+        QCOMPARE(form.Picture1->x(), -89); // -1340 twips
+        form.SetHScrollbarByPercent(form.HScroll1, 150);
+        QCOMPARE(form.HScroll1->value(), 134);
+        form.SetHScrollbarByPercent(form.HScroll1, -1);
+        QCOMPARE(form.HScroll1->value(), 134);
+        form.SetHScrollbarByPercent(form.HScroll1, 0);
+        QCOMPARE(form.HScroll1->value(), 0);
+        QCOMPARE(form.Picture1->x(), 0);
+        form.SetVScrollbarByPercent(form.VScroll1, 100);
+        QCOMPARE(form.VScroll1->value(), 157);
+
+        QScrollBar other(Qt::Horizontal);
+        other.setRange(0, 10);
+        form.SetHScrollbarByPercent(&other, 25);
+        QCOMPARE(other.value(), 2); // 2.5 to even
+    }
+
+    void draggingMovesThePictureAndReleaseSnaps() {
+        ScriptedPrompt prompt;
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        drag(form, {400, 300}, {350, 280});
+        // -750 twips is 28.11 per cent of 2668: value 75 of 267, back at -750.
+        QCOMPARE(form.HScroll1->value(), 75);
+        QCOMPARE(form.Picture1->x(), -50);
+        // -300 twips is 19.07 per cent of 1573: value 30 of 157, at -300.
+        QCOMPARE(form.VScroll1->value(), 30);
+        QCOMPARE(form.Picture1->y(), -20);
+        QVERIFY(prompt.shown.empty());
+    }
+
+    void anyButtonDrags() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        drag(form, {400, 300}, {300, 300}, Qt::RightButton);
+        QVERIFY(form.HScroll1->value() > 0);
+    }
+
+    void draggingRightFromTheCornerStaysThere() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        const QPoint origin = form.Picture1->pos();
+        QTest::mousePress(form.Picture1, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseMove(form.Picture1, QPoint(180, 160));
+        QCOMPARE(form.Picture1->pos(), origin);
+        QTest::mouseRelease(form.Picture1, Qt::LeftButton, {}, QPoint(180, 160));
+        QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
+        QCOMPARE(form.HScroll1->value(), 0);
+    }
+
+    void draggingFarLeftStopsAtTheInnerEdge() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        QTest::mousePress(form.Picture1, Qt::LeftButton, {}, QPoint(600, 450));
+        QTest::mouseMove(form.Picture1, QPoint(-1000, -1000));
+        // 9270 - 11998 = -2728 and 7365 - 8998 = -1633 twips
+        QCOMPARE(form.previewGeometry().picture1Left(), -2728.0f);
+        QCOMPARE(form.Picture1->pos(), QPoint(-182, -109));
+        QTest::mouseRelease(form.Picture1, Qt::LeftButton, {}, QPoint(0, 0));
+        // 102 and 104 per cent: both bars keep 0 and the picture stays where it was dropped.
+        QCOMPARE(form.HScroll1->value(), 0);
+        QCOMPARE(form.VScroll1->value(), 0);
+        QCOMPARE(form.Picture1->pos(), QPoint(-182, -109));
+    }
+
+    void pressAndReleaseWithoutMoveSetsTheBarsFromThePosition() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        form.HScroll1->setValue(30); // -300 twips: 11.24 per cent, 11 per cent of 267 is 29.37
+        QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(form.HScroll1->value(), 29);
+        QCOMPARE(form.previewGeometry().picture1Left(), -290.0f);
+    }
+
+    void aPictureThatFitsDoesNotMove() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(400, 300));
+        drag(form, {200, 150}, {100, 50});
+        QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
+        drag(form, {200, 150}, {300, 250});
+        QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
+    }
+
+    void secondPreviewStartsAfresh() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        form.HScroll1->setValue(200);
+        form.PushButton2->click();
+        form.hide();
+
+        form.setPicture(twoColourPicture(300, 600, Qt::green, Qt::yellow));
+        form.show();
+        QCOMPARE(form.previewGeometry().zoom(), 1.0f);
+        QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
+        QCOMPARE(form.Picture1->size(), QSize(300, 600));
+        QVERIFY(!form.HScroll1->isEnabled());
+        QCOMPARE(form.HScroll1->value(), 0);
+        QVERIFY(form.VScroll1->isEnabled());
+        QCOMPARE(form.VScroll1->maximum(), 157); // (8998 - 7425) / 10
+        QCOMPARE(drawingColour(form, 10, 10), QColor(Qt::green));
+        form.PushButton2->click(); // drawn from the new picture
+        QCOMPARE(form.Picture1->size(), QSize(225, 450));
+        QCOMPARE(drawingColour(form, 10, 10), QColor(Qt::green));
+    }
+
+    void laterActivationsChangeNothing() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        form.HScroll1->setValue(40);
+        form.Form_Activate();
+        QCOMPARE(form.HScroll1->value(), 40);
+    }
+
+    void picturesLoadFromFiles() {
+        QTemporaryDir dir;
+        Form2 form(mFolder.path());
+        keepRunningOnClose(form);
+        const QString picturePath = dir.filePath(QStringLiteral("sheet.pic"));
+        QVERIFY(twoColourPicture(320, 200).save(picturePath));
+        form.loadPictureFile(picturePath);
+        QCOMPARE(form.Picture1->size(), QSize(320, 200));
+
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        const QString imagePath = dir.filePath(QStringLiteral("sheet.png"));
+        QVERIFY(image.save(imagePath));
+        form.loadPictureFile(imagePath);
+        QCOMPARE(form.Picture1->size(), QSize(64, 48));
+
+        QFile junk(dir.filePath(QStringLiteral("junk.pic")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("not a picture");
+        junk.close();
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, form.loadPictureFile(junk.fileName()));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, form.loadPictureFile(dir.filePath(QStringLiteral("none"))));
+    }
+
+    void cursorFilesKeepTheirHotSpot() {
+        const std::optional<CursorImage> decoded = decodeCursorFile(cursorFile(5, 3));
+        QVERIFY(decoded);
+        QCOMPARE(decoded->image.size(), QSize(32, 32));
+        QCOMPARE(decoded->hotSpot, QPoint(5, 3));
+
+        QVERIFY(!decodeCursorFile(QByteArray()));
+        QVERIFY(!decodeCursorFile(cursorFile(5, 3).left(20)));                 // cut inside the directory
+        QVERIFY(!decodeCursorFile(cursorFile(5, 3).left(60)));                 // cut inside the image
+        QVERIFY(!decodeCursorFile(QByteArray(400, '\x7f')));                   // not a cursor
+        QCOMPARE(decodeCursorFile(cursorFile(900, 3))->hotSpot, QPoint(0, 0)); // outside the image
+    }
+
+    void pointerRulesOverButtonsAndBackground() {
+        QTemporaryDir programFolder;
+        QFile file(programFolder.filePath(QStringLiteral("HAND-M.CUR")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(cursorFile(6, 2));
+        file.close();
+
+        Form2 form(programFolder.path());
+        QVERIFY(form.handCursor());
+        QCOMPARE(form.handCursor()->hotSpot(), QPoint(6, 2));
+        open(form, twoColourPicture(400, 300));
+
+        QTest::mouseMove(form.PushButton6);
+        QCOMPARE(form.mousePointer(), Form2::MousePointer::Custom);
+        QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(form.cursor().hotSpot(), QPoint(6, 2));
+        QTest::mouseMove(&form, QPoint(3, 3));
+        QCOMPARE(form.mousePointer(), Form2::MousePointer::Default);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+        QTest::mouseMove(form.PushButton1);
+        QCOMPARE(form.mousePointer(), Form2::MousePointer::Custom);
+        QTest::mouseMove(form.Frame1, QPoint(632, 50));
+        QCOMPARE(form.mousePointer(), Form2::MousePointer::Default);
+
+        form.setMousePointer(Form2::MousePointer::Hourglass);
+        QTest::mouseMove(form.PushButton8);
+        QCOMPARE(form.mousePointer(), Form2::MousePointer::Hourglass);
+        QTest::mouseMove(&form, QPoint(3, 3));
+        QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
+        // A redraw puts the default pointer back.
+        form.PushButton1->click();
+        QCOMPARE(form.mousePointer(), Form2::MousePointer::Default);
+    }
+
+    void withoutPointerFileTheCustomPointerIsTheArrow() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(400, 300));
+        QTest::mouseMove(form.PushButton2);
+        QCOMPARE(form.mousePointer(), Form2::MousePointer::Custom);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    }
+};
+
+QTEST_MAIN(TestPreviewWindow)
+#include "test_preview_window.moc"
