@@ -231,6 +231,14 @@ private slots:
         QCOMPARE(form.previewGeometry().picture1Left(), -10.0f);
         form.VScroll1->setValue(30);
         QCOMPARE(form.Picture1->pos(), QPoint(-1, -20));
+
+        // Dragging the thumb moves nothing until it is let go.
+        form.HScroll1->setSliderDown(true);
+        form.HScroll1->setSliderPosition(60);
+        QCOMPARE(form.Picture1->x(), -1);
+        form.HScroll1->setSliderDown(false);
+        QCOMPARE(form.HScroll1->value(), 60);
+        QCOMPARE(form.Picture1->x(), -40);
     }
 
     void percentOperationsSetTheBars() {
