@@ -447,24 +447,22 @@ void Form2::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Picture1) {
+    const QEvent::Type type = event->type();
+    if (watched == Picture1 && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                                type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const auto twipsX = [&] { return static_cast<float>(mScale.toTwips(mouse->position().x())); };
-        const auto twipsY = [&] { return static_cast<float>(mScale.toTwips(mouse->position().y())); };
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            picture1_MouseDown(buttonBits(mouse->button()), shiftBits(mouse->modifiers()), twipsX(), twipsY());
-            return true;
-        case QEvent::MouseMove:
-            picture1_MouseMove(buttonBits(mouse->buttons()), shiftBits(mouse->modifiers()), twipsX(), twipsY());
-            return true;
-        case QEvent::MouseButtonRelease:
-            Picture1_MouseUp(buttonBits(mouse->button()), shiftBits(mouse->modifiers()), twipsX(), twipsY());
-            return true;
-        default:
-            break;
-        }
-    } else if (event->type() == QEvent::MouseMove) {
+        const auto x = static_cast<float>(mScale.toTwips(mouse->position().x()));
+        const auto y = static_cast<float>(mScale.toTwips(mouse->position().y()));
+        const int shift = shiftBits(mouse->modifiers());
+        if (type == QEvent::MouseMove)
+            picture1_MouseMove(buttonBits(mouse->buttons()), shift, x, y);
+        else if (type == QEvent::MouseButtonRelease)
+            Picture1_MouseUp(buttonBits(mouse->button()), shift, x, y);
+        else // a press, or the second press of a double click
+            picture1_MouseDown(buttonBits(mouse->button()), shift, x, y);
+        return true;
+    }
+    if (type == QEvent::MouseMove) {
         if (watched == Frame1)
             resetPointer();
         else if (watched == PushButton1 || watched == PushButton2 || watched == PushButton6 || watched == PushButton8)

@@ -231,6 +231,14 @@ private slots:
         QCOMPARE(form.previewGeometry().picture1Left(), -10.0f);
         form.VScroll1->setValue(30);
         QCOMPARE(form.Picture1->pos(), QPoint(-1, -20));
+
+        // Dragging the thumb moves nothing until it is let go.
+        form.HScroll1->setSliderDown(true);
+        form.HScroll1->setSliderPosition(60);
+        QCOMPARE(form.Picture1->x(), -1);
+        form.HScroll1->setSliderDown(false);
+        QCOMPARE(form.HScroll1->value(), 60);
+        QCOMPARE(form.Picture1->x(), -40);
     }
 
     void percentOperationsSetTheBars() {
@@ -341,6 +349,40 @@ private slots:
         form.PushButton2->click(); // drawn from the new picture
         QCOMPARE(form.Picture1->size(), QSize(225, 450));
         QCOMPARE(drawingColour(form, 10, 10), QColor(Qt::green));
+    }
+
+    void openingWithoutAPictureShowsAnEmptyViewport() {
+        ScriptedPrompt prompt;
+        Form2 form(mFolder.path());
+        keepRunningOnClose(form);
+        form.show();
+        form.PushButton1->click();
+        drag(form, {5, 5}, {50, 50});
+        QVERIFY(!form.HScroll1->isEnabled());
+        QCOMPARE(form.Picture1->size(), QSize(0, 0));
+        QVERIFY(prompt.shown.empty());
+    }
+
+    void aPictureDrawnAwayFromTheOriginFillsPicture1() {
+        QPicture picture;
+        QPainter painter(&picture);
+        painter.fillRect(50, 40, 100, 80, Qt::darkGreen);
+        painter.end();
+        Form2 form(mFolder.path());
+        open(form, picture);
+        QCOMPARE(form.Picture1->size(), QSize(100, 80));
+        QCOMPARE(drawingColour(form, 0, 0), QColor(Qt::darkGreen));
+        QCOMPARE(drawingColour(form, 99, 79), QColor(Qt::darkGreen));
+    }
+
+    void doubleClickStartsADragAsWell() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 600));
+        QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseDClick(form.Picture1, Qt::LeftButton, {}, QPoint(400, 300));
+        QCOMPARE(form.previewGeometry().dragStartX(), 6000.0f);
+        QCOMPARE(form.previewGeometry().dragStartY(), 4500.0f);
+        QTest::mouseRelease(form.Picture1, Qt::LeftButton, {}, QPoint(400, 300));
     }
 
     void laterActivationsChangeNothing() {
