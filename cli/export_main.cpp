@@ -1,0 +1,97 @@
+// quorvel-tabwright-export: builds the phone-list workbook without any window.
+
+#include "app/settings_store.h"
+#include "cli/phone_list_input.h"
+#include "cli/sheet_export.h"
+#include "phonelist/list_persistence.h"
+#include "phonelist/phone_list_table.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+const char* const kHelp = R"(Usage: quorvel-tabwright-export [--csv FILE | --xls FILE] [--png FILE] [--pdf FILE] [OUT.xls]
+
+Builds the formatted phone-list workbook that "Start Creating Template" builds,
+without opening a window, and saves it as OUT.xls (Excel 97-2003).
+
+Where the list comes from:
+  (no option)   the list stored by Quorvel Tabwright, as the program would
+                show it if it started now
+  --csv FILE    UTF-8 text, one entry a line, eight fields in the grid's order:
+                Last Name, First Name, Spouse/Kids, Address, Home Number,
+                Work Number, Cell Number, E-mail. A first line holding these
+                eight names is skipped. Fields holding commas, quotes or line
+                breaks are quoted as in RFC 4180 ("say ""hi"""). A line may
+                have fewer than eight fields, not more; a field holds at most
+                1,024 characters.
+  --xls FILE    the first sheet of a workbook: one this program made (the list
+                from row 5, columns B to I), or a plain table of eight columns
+                from column A, optionally under a row of the column names
+
+What it writes (at least one of):
+  OUT.xls       the workbook
+  --png FILE    a picture of the sheet as the preview shows it
+  --pdf FILE    the sheet as it prints: landscape A4, fitted to one page
+
+Bad input gives a message naming the file (and the line) and exit status 1;
+nothing is written then. Existing output files are replaced only when the new
+file is complete.
+)";
+
+int fail(const QString& message) {
+    QTextStream(stderr) << "quorvel-tabwright-export: " << message << '\n';
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Painting and measuring text need a GUI application, never a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    const QCommandLineOption csv(QStringLiteral("csv"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption xls(QStringLiteral("xls"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption png(QStringLiteral("png"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({csv, xls, png, pdf, help});
+    if (!parser.parse(QCoreApplication::arguments()))
+        return fail(parser.errorText() + QStringLiteral(" (see --help)"));
+    if (parser.isSet(help)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    const QStringList outputs = parser.positionalArguments();
+    if (parser.isSet(csv) && parser.isSet(xls))
+        return fail(QStringLiteral("give --csv or --xls, not both"));
+    if (outputs.size() > 1)
+        return fail(QStringLiteral("one output workbook at most, got: ") + outputs.join(QLatin1Char(' ')));
+    if (outputs.isEmpty() && !parser.isSet(png) && !parser.isSet(pdf))
+        return fail(QStringLiteral("nothing to write: name OUT.xls, --png FILE or --pdf FILE (see --help)"));
+
+    try {
+        ExportRequest request;
+        if (parser.isSet(csv))
+            request.rows = readPhoneListCsv(parser.value(csv));
+        else if (parser.isSet(xls))
+            request.rows = readPhoneListXls(parser.value(xls));
+        else
+            request.useStoredList = true;
+        request.xlsPath = outputs.value(0);
+        request.pngPath = parser.value(png);
+        request.pdfPath = parser.value(pdf);
+        exportPhoneList(request);
+    } catch (const std::exception& e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
+    return 0;
+}

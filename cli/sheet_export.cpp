@@ -1,0 +1,174 @@
+#include "cli/sheet_export.h"
+
+#include "app/settings_store.h"
+#include "phonelist/list_persistence.h"
+#include "phonelist/phone_list_table.h"
+#include "sheet/engine/spreadsheet_app.h"
+#include "sheet/render/sheet_render.h"
+#include "sheet/report/report_driver.h"
+#include "sheet/report/sheet_layout.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+namespace otl = OrganizationalTelephoneList;
+
+void fillTable(const ExportRequest& request) {
+    gPhoneList = CreatePhoneListTable();
+    if (request.useStoredList) {
+        SettingsStore store;
+        LoadPhoneList(*gPhoneList, store);
+    } else {
+        for (const PhoneListRow& row : request.rows) {
+            gPhoneList->AddNew();
+            for (int k = 0; k < PhoneListTable::kFieldCount; ++k)
+                gPhoneList->Fields(k).setValue(row[size_t(k)]);
+            gPhoneList->Update();
+        }
+    }
+    if (!gPhoneList->atEof())
+        gPhoneList->MoveFirst();
+}
+
+// The build part of a generation: one sheet "Phone List", laid out, B6 active.
+void buildWorkbook() {
+    otl::StartReportApp();
+    sheet::SpreadsheetApp& app = *otl::mReportApp;
+    app.setScreenUpdating(false);
+    app.setDisplayAlerts(false);
+    otl::mReportBook = std::make_unique<sheet::om::Workbook>(app.Workbooks().Add());
+    while (app.Sheets().Count() > 1)
+        app.Sheets().Item(2).Delete();
+    app.Sheets().Item(1).setName("Phone List");
+    otl::BuildPhoneListSheet(1);
+    app.Sheets().Item(1).Select();
+    app.Range("B6").Select();
+}
+
+void writeWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw std::runtime_error((path + QStringLiteral(": cannot be written: ") + file.errorString()).toStdString());
+}
+
+QByteArray pngOf(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw std::runtime_error("the picture could not be encoded as PNG");
+    return bytes;
+}
+
+} // namespace
+
+QByteArray printToPdf(const sheet::Workbook& workbook, const sheet::Sheet& sheet, const sheet::CellRange& range) {
+    const sheet::PageSetup& setup = sheet.pageSetup;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setCreator(QStringLiteral("Quorvel Tabwright"));
+    pdf.setTitle(QString::fromStdString(sheet.name));
+    pdf.setResolution(96 * 4); // fine enough for hairlines, and whole device pixels per sheet pixel
+    const QPageLayout layout(QPageSize(setup.paperSize == 1 ? QPageSize::Letter : QPageSize::A4),
+                             setup.orientation == sheet::Orientation::Landscape ? QPageLayout::Landscape
+                                                                                : QPageLayout::Portrait,
+                             QMarginsF(setup.leftMargin, setup.topMargin, setup.rightMargin, setup.bottomMargin),
+                             QPageLayout::Point);
+    pdf.setPageLayout(layout);
+
+    // Page area and sheet in the same unit: 96-dpi sheet pixels are 0.75 points.
+    const QRectF page = layout.paintRect(QPageLayout::Point);
+    const sheet::SheetGeometry whole(sheet, range);
+    const double sheetWidth = whole.size().width() * 0.75;
+    const double sheetHeight = whole.size().height() * 0.75;
+    double scale = 1.0;
+    if (setup.fitToPages) {
+        const int wide = std::max(1, setup.fitToPagesWide);
+        const int tall = std::max(1, setup.fitToPagesTall);
+        scale = std::min({1.0, wide * page.width() / sheetWidth, tall * page.height() / sheetHeight});
+        scale = std::floor(scale * 100) / 100; // the spreadsheet prints at whole percentages
+    } else {
+        scale = setup.zoom / 100.0;
+    }
+    scale = std::max(scale, kMinPrintScale);
+
+    // Rows that fit on a page at this scale; a row taller than a page gets a page of its own.
+    const double pageRowsPx = page.height() / (scale * 0.75);
+    QPainter painter(&pdf);
+    const double devicePerPoint = pdf.resolution() / 72.0;
+    int first = range.firstRow;
+    bool firstPage = true;
+    while (first <= range.lastRow) {
+        int last = first;
+        double used = 1 + whole.rowHeight(first); // the top edge line, then the first row
+        while (last < range.lastRow && used + whole.rowHeight(last + 1) <= pageRowsPx)
+            used += whole.rowHeight(++last);
+        if (!firstPage)
+            pdf.newPage();
+        firstPage = false;
+        painter.save();
+        painter.scale(devicePerPoint * 0.75 * scale, devicePerPoint * 0.75 * scale);
+        sheet::paintRange(painter, workbook, sheet,
+                          sheet::CellRange{first, range.firstColumn, last, range.lastColumn});
+        painter.restore();
+        first = last + 1;
+    }
+    painter.end();
+    return bytes;
+}
+
+void exportPhoneList(const ExportRequest& request) {
+    fillTable(request);
+    buildWorkbook();
+    sheet::SpreadsheetApp& app = *otl::mReportApp;
+    const sheet::om::Range used = app.ActiveSheet().UsedRange();
+    const sheet::CellRange range = used.areas().front();
+    const sheet::Workbook& model = app.ActiveSheet().workbookModel();
+    const sheet::Sheet& sheetModel = app.ActiveSheet().model();
+
+    // Everything is made in memory first, so bad input or a sheet too large for a
+    // picture leaves no file behind.
+    QByteArray png;
+    if (!request.pngPath.isEmpty()) {
+        try {
+            png = pngOf(sheet::renderImage(model, sheetModel, range));
+        } catch (const std::length_error&) {
+            throw std::runtime_error(
+                (request.pngPath + QStringLiteral(": the sheet is too long for one picture; use --pdf")).toStdString());
+        }
+    }
+    QByteArray pdf;
+    if (!request.pdfPath.isEmpty())
+        pdf = printToPdf(model, sheetModel, range);
+
+    if (!request.xlsPath.isEmpty()) {
+        try {
+            otl::mReportBook->SaveAs(request.xlsPath.toStdString(), sheet::om::xlExcel8);
+        } catch (const std::exception& e) {
+            throw std::runtime_error((request.xlsPath + QStringLiteral(": cannot be written: ") +
+                                      QString::fromUtf8(e.what()))
+                                         .toStdString());
+        }
+    }
+    if (!request.pngPath.isEmpty())
+        writeWhole(request.pngPath, png);
+    if (!request.pdfPath.isEmpty())
+        writeWhole(request.pdfPath, pdf);
+
+    otl::mReportBook->Close();
+    otl::mReportBook.reset();
+    app.Quit();
+    otl::ReleaseReportApp();
+}

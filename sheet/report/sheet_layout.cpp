@@ -1,0 +1,218 @@
+#include "sheet/report/sheet_layout.h"
+
+#include "app/settings_store.h"
+#include "phonelist/phone_list_table.h"
+#include "sheet/engine/spreadsheet_app.h"
+#include "sheet/report/report_driver.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace OrganizationalTelephoneList {
+namespace om = sheet::om;
+
+namespace {
+
+constexpr int kWhite = 2;
+constexpr int kGrey = 15;
+constexpr int kLightYellow = 19;
+constexpr int kDarkBlue = 49;
+
+struct ColumnSpec {
+    const char* columns;
+    double width;
+};
+constexpr std::array<ColumnSpec, 9> kColumnWidths{{{"A:A", 2},
+                                                   {"B:B", 10.43},
+                                                   {"C:C", 10},
+                                                   {"D:D", 13},
+                                                   {"E:E", 24.71},
+                                                   {"F:F", 13.43},
+                                                   {"G:G", 12.43},
+                                                   {"H:H", 12.43},
+                                                   {"I:I", 18.43}}};
+
+struct RowSpec {
+    const char* rows;
+    double height;
+};
+constexpr std::array<RowSpec, 5> kRowHeights{{{"1:1", 11.25}, {"2:2", 34.5}, {"3:3", 5.25}, {"4:4", 13.5}, {"5:5", 14}}};
+
+// Table field position 0..7 goes to columns B..I.
+constexpr std::array<char, 8> kFieldColumns{'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I'};
+
+sheet::SpreadsheetApp& app() {
+    if (!mReportApp)
+        throw std::runtime_error("Object variable or With block variable not set");
+    return *mReportApp;
+}
+
+std::string cellName(char column, int row) { return std::string(1, column) + std::to_string(row); }
+
+// Where the table's cursor stood, so the user's selected row survives the layout.
+// An empty table has no row to bookmark; its BOF/EOF state is kept instead.
+struct SavedPosition {
+    bool onRow = false;
+    PhoneListTable::Bookmark bookmark;
+    bool atEof = true;
+
+    explicit SavedPosition(const PhoneListTable& table) {
+        if (table.currentRow() >= 0) {
+            onRow = true;
+            bookmark = table.bookmark();
+        } else {
+            atEof = table.atEof();
+        }
+    }
+    void restore(PhoneListTable& table) const {
+        if (onRow)
+            table.setBookmark(bookmark);
+        else
+            table.setCurrentRow(atEof ? table.RecordCount() : -1);
+    }
+};
+
+void WriteHeaderRow() {
+    const auto& names = PhoneListTable::fieldNames();
+    for (size_t k = 0; k < names.size(); ++k)
+        WriteCell(cellName(kFieldColumns[k], 4) + ':' + cellName(kFieldColumns[k], 4), names[k], true);
+    SetRangeFill("B4:I4", kDarkBlue);
+    SetRangeBorders("B4:I4", false, true, true, true, true, true, kWhite);
+    SetSelectionFont("bold", 8, kWhite);
+}
+
+// Writes every row of the table from sheet row 5 on; returns how many.
+int WriteDataRows(PhoneListTable& table) {
+    const SavedPosition saved(table);
+    table.MoveFirst();
+
+    app().Cells().Select();
+    app().Selection().setFormulaHidden(false);
+    app().Selection().setLocked(false);
+
+    int i = 0;
+    while (!table.atEof()) {
+        ++i;
+        const int r = i + 4;
+        for (int k = 0; k < PhoneListTable::kFieldCount; ++k) {
+            WriteCell(cellName(kFieldColumns[size_t(k)], r), table.Fields(k).text(), true);
+            app().ActiveCell().setWrapText(true);
+        }
+        const std::string range = "B" + std::to_string(r) + ":I" + std::to_string(r);
+        SetRangeBorders(range, false, false, false, true, true, true, kGrey);
+        SetRangeFill(range, i % 2 == 0 ? kLightYellow : kWhite);
+        app().Rows(std::to_string(r) + ':' + std::to_string(r)).EntireRow().AutoFit();
+        table.MoveNext();
+    }
+    saved.restore(table);
+    return i;
+}
+
+} // namespace
+
+void WriteCell(const std::string& range, const QString& text, bool merge) {
+    app().Range(range).Select();
+    app().ActiveCell().setFormulaR1C1(text.toStdString());
+    if (merge)
+        app().Selection().Merge();
+}
+
+void SetSelectionFont(const std::string& style, double size, int colorIndex) {
+    om::Font font = app().Selection().Font();
+    font.setFontStyle(style);
+    font.setSize(size);
+    font.setColorIndex(colorIndex);
+}
+
+void SetRangeFill(const std::string& range, int colorIndex) {
+    if (!range.empty())
+        app().Range(range).Select();
+    app().Selection().Interior().setColorIndex(colorIndex);
+}
+
+void SetRangeBorders(const std::string& range, bool insideHorizontal, bool left, bool right, bool top, bool bottom,
+                     bool insideVertical, int colorIndex) {
+    if (!range.empty())
+        app().Range(range).Select();
+    if (left)
+        SetBorderEdge(om::xlEdgeLeft, colorIndex);
+    if (top)
+        SetBorderEdge(om::xlEdgeTop, colorIndex);
+    if (bottom)
+        SetBorderEdge(om::xlEdgeBottom, colorIndex);
+    if (right)
+        SetBorderEdge(om::xlEdgeRight, colorIndex);
+    if (insideHorizontal)
+        SetBorderEdge(om::xlInsideHorizontal, colorIndex);
+    if (insideVertical)
+        SetBorderEdge(om::xlInsideVertical, colorIndex);
+}
+
+void SetBorderEdge(int edge, int colorIndex) {
+    om::Border border = app().Selection().Borders(edge);
+    border.setLineStyle(om::xlContinuous);
+    border.setColorIndex(colorIndex);
+}
+
+void SetColumnWidth(const std::string& columns, double width) {
+    app().Columns(columns).Select();
+    app().Selection().setColumnWidth(width);
+}
+
+void SetRowHeight(const std::string& rows, double height) {
+    app().Rows(rows).Select();
+    app().Selection().setRowHeight(height);
+}
+
+void SetupPageLayout() {
+    sheet::SpreadsheetApp& a = app();
+    a.ActiveSheet().PageSetup().setPrintArea("");
+    om::PageSetup page = a.ActiveSheet().PageSetup();
+    page.setLeftMargin(a.InchesToPoints(0.7));
+    page.setRightMargin(a.InchesToPoints(0.7));
+    page.setTopMargin(a.InchesToPoints(0.5));
+    page.setBottomMargin(a.InchesToPoints(0.5));
+    page.setHeaderMargin(a.InchesToPoints(0));
+    page.setFooterMargin(a.InchesToPoints(0));
+    page.setPrintComments(om::xlPrintNoComments);
+    page.setOrientation(om::xlLandscape);
+    page.setPaperSize(om::xlPaperA4);
+    page.setZoom(false);
+    page.setFitToPagesWide(1);
+    page.setFitToPagesTall(1);
+}
+
+void BuildPhoneListSheet(int /*kind*/) {
+    // Whole sheet: one font, filled white, so no gridlines show around the list.
+    app().Cells().Select();
+    app().Selection().Clear();
+    app().Selection().Font().setName("Century Gothic");
+    app().Selection().Font().setSize(10);
+    SetRangeFill("", kWhite);
+
+    for (const ColumnSpec& c : kColumnWidths)
+        SetColumnWidth(c.columns, c.width);
+    for (const RowSpec& r : kRowHeights)
+        SetRowHeight(r.rows, r.height);
+
+    WriteCell("B2:B2", QStringLiteral("Our Organization's Telephone List"), true);
+    SetSelectionFont("General", 20, kDarkBlue);
+    WriteCell("H2:H2", QStringLiteral("Last Updated"), true);
+    SetSelectionFont("General", 10, kDarkBlue);
+
+    SetRangeBorders("I2:I2", false, false, false, false, true, false, om::xlColorIndexAutomatic);
+    const QString lastUpdated =
+        SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), settings::lastUpdatedDefault());
+    WriteCell("I2:I2", lastUpdated, true);
+
+    WriteHeaderRow();
+
+    if (!gPhoneList)
+        throw std::runtime_error("Object variable or With block variable not set");
+    const int n = WriteDataRows(*gPhoneList);
+
+    SetRangeBorders("B4:I" + std::to_string(n + 4), false, true, true, true, true, false, om::xlColorIndexAutomatic);
+    SetupPageLayout();
+}
+
+} // namespace OrganizationalTelephoneList

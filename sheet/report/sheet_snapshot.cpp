@@ -1,0 +1,126 @@
+#include "sheet/report/sheet_snapshot.h"
+
+#include "app/error_trap.h"
+#include "sheet/engine/object_model.h"
+#include "sheet/render/sheet_render.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+const QString kLocation = QStringLiteral("Quorvel2021/08/31.Excel1.saveCellsActivesheet ");
+constexpr int kClipboardAttempts = 1000;
+// Other programs get a bitmap only while it stays a reasonable size.
+constexpr qint64 kMaxClipboardImageBytes = qint64(64) * 1024 * 1024;
+
+std::optional<QPicture> readClipboardPicture() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasFormat(QString::fromLatin1(kSheetPictureMimeType)))
+        return std::nullopt;
+    const QByteArray bytes = data->data(QString::fromLatin1(kSheetPictureMimeType));
+    QPicture picture;
+    picture.setData(bytes.constData(), uint(bytes.size()));
+    if (picture.isNull())
+        return std::nullopt;
+    return picture;
+}
+
+ClipboardPictureReader gReader;
+
+void copyRangeToClipboard(const sheet::Workbook& workbook, const sheet::Sheet& sheet, const sheet::CellRange& range) {
+    const QPicture picture = sheet::renderPicture(workbook, sheet, range);
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QString::fromLatin1(kSheetPictureMimeType),
+                  QByteArray(picture.data(), qsizetype(picture.size())));
+    const QSize size = picture.boundingRect().size();
+    if (qint64(size.width()) * size.height() * 16 <= kMaxClipboardImageBytes)
+        data->setImageData(sheet::renderImage(workbook, sheet, range, 2.0));
+    QGuiApplication::clipboard()->setMimeData(data.release());
+}
+
+} // namespace
+
+void installCopyPicture() { sheet::om::setCopyPictureHook(copyRangeToClipboard); }
+
+void setClipboardPictureReader(ClipboardPictureReader reader) { gReader = std::move(reader); }
+
+std::optional<QPicture> GetClipboardPicture(int /*format*/) {
+    std::optional<QPicture> result;
+    for (int attempt = 0; attempt < kClipboardAttempts && !result; ++attempt) {
+        try {
+            if (auto picture = gReader ? gReader() : readClipboardPicture())
+                result = std::move(picture);
+        } catch (...) {
+            // A busy clipboard is tried again at once.
+        }
+    }
+    return result;
+}
+
+void savePictureFile(const QPicture& picture, const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    // Unlinking first means a link planted under the fixed name is removed, not followed.
+    if (::unlink(native.constData()) != 0 && errno != ENOENT)
+        throw std::runtime_error(("Cannot replace " + path + ": " + QString::fromLocal8Bit(std::strerror(errno)))
+                                     .toStdString());
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw std::runtime_error(("Cannot create " + path + ": " + QString::fromLocal8Bit(std::strerror(errno)))
+                                     .toStdString());
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw std::runtime_error(("Cannot write " + path).toStdString());
+    }
+    const qint64 size = qint64(picture.size());
+    if (file.write(picture.data(), size) != size || !file.flush()) {
+        const QString why = file.errorString();
+        file.close();
+        QFile::remove(path);
+        throw std::runtime_error(("Cannot write " + path + ": " + why).toStdString());
+    }
+}
+
+QPicture loadPictureFile(const QString& path) {
+    QPicture picture;
+    if (!picture.load(path) || picture.isNull())
+        throw std::runtime_error(("Cannot load the picture " + path).toStdString());
+    return picture;
+}
+
+void saveCellsActivesheet(sheet::om::Workbook& book, const QString& path) {
+    ErrorTrap trap(kLocation);
+    std::optional<sheet::om::Worksheet> active;
+    int lastRow = 0;
+    int lastColumn = 0;
+    std::optional<QPicture> picture;
+
+    trap.step(1, [&] { active = book.ActiveSheet(); });
+    trap.step(2, [&] {
+        const sheet::om::Range used = active.value().UsedRange();
+        lastRow = used.Rows().Item(used.Rows().Count()).Row();
+    });
+    trap.step(3, [&] {
+        const sheet::om::Range used = active.value().UsedRange();
+        lastColumn = used.Columns().Item(used.Columns().Count()).Column();
+    });
+    if (lastRow <= 1 || lastColumn <= 1)
+        return;
+    trap.step(5, [&] { active.value().UsedRange().CopyPicture(); });
+    trap.step(6, [&] { picture = GetClipboardPicture(0); });
+    trap.step(7, [&] {
+        if (!picture)
+            throw std::runtime_error("The clipboard holds no picture of the sheet");
+        savePictureFile(*picture, path);
+    });
+}
