@@ -229,6 +229,12 @@ TEST_F(EngineTest, clearingPartOfTheSheetKeepsTheRest) {
     app->Rows("2:2").Clear();
     EXPECT_EQ(formatAt("Q2").fill, kAutomatic);
     EXPECT_EQ(formatAt("Q3").fill, 2);
+    // Rows never written still lose the column formats, through a row format.
+    app->Rows("100:101").Clear();
+    EXPECT_EQ(formatAt("Z100").fill, kAutomatic);
+    EXPECT_EQ(formatAt("A101").fill, kAutomatic);
+    EXPECT_EQ(formatAt("Z102").fill, 2);
+    EXPECT_EQ(app->ActiveSheet().model().cell(99, 25), nullptr);
     app->Columns("C:C").Clear();
     EXPECT_EQ(app->Range("C3").Value(), CellValue());
     EXPECT_EQ(formatAt("C1").fill, kAutomatic);
