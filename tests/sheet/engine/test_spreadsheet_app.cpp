@@ -7,7 +7,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
+
+#include <unistd.h>
 
 using namespace sheet;
 using namespace sheet::om;
@@ -572,4 +575,63 @@ TEST_F(EngineTest, copyPictureGoesThroughTheInstalledHook) {
     setCopyPictureHook(nullptr);
     EXPECT_EQ(painted, (CellRange{3, 2, 3, 2}));
     EXPECT_EQ(sheetName, "Sheet1");
+}
+
+// An independent reader sees each shared line once, in the colour drawn last.
+TEST_F(EngineTest, sharedEdgesReachTheFileAsDrawnLast) {
+    const auto dir = std::filesystem::temp_directory_path() / ("engine_xlrd_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "edges.xls").string();
+    app->Range("B4:C4").Borders(xlEdgeBottom).setColorIndex(2);
+    app->Range("B5:C5").Borders(xlEdgeTop).setColorIndex(15);
+    app->Range("C5").setFormulaR1C1("x");
+    try {
+        app->ActiveWorkbook().SaveAs(path, xlExcel8);
+    } catch (const std::exception& e) {
+        std::filesystem::remove_all(dir);
+        if (writerMissing(e))
+            GTEST_SKIP() << "xls writer not available in this build";
+        throw;
+    }
+    const std::string script =
+        "import sys, xlrd\n"
+        "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+        "s = b.sheet_by_index(0)\n"
+        "for r, c in ((3, 1), (4, 1), (3, 2), (4, 2)):\n"
+        "    d = b.xf_list[s.cell_xf_index(r, c)].border\n"
+        "    print(d.top_line_style, d.top_colour_index, d.bottom_line_style, d.bottom_colour_index)\n";
+    const std::string scriptPath = (dir / "edges.py").string();
+    {
+        std::FILE* f = std::fopen(scriptPath.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs(script.c_str(), f);
+        std::fclose(f);
+    }
+    // The distribution's interpreter, which has the distribution's xlrd, before any other on PATH.
+    const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    const std::string command = python + " " + scriptPath + " " + path + " 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, pipe))
+        out += buf;
+    const int status = ::pclose(pipe);
+    std::filesystem::remove_all(dir);
+    if (out.find("No module named") != std::string::npos)
+        GTEST_SKIP() << "python3-xlrd is not installed";
+    ASSERT_EQ(status, 0) << out;
+    // Per cell B4, B5, C4, C5: top style, top colour, bottom style, bottom colour. The
+    // file's colour index is the object model's plus 7: grey 15 is 22.
+    std::istringstream in(out);
+    for (const char* cell : {"B4", "B5", "C4", "C5"}) {
+        int topStyle = -1, topColour = -1, bottomStyle = -1, bottomColour = -1;
+        ASSERT_TRUE(in >> topStyle >> topColour >> bottomStyle >> bottomColour) << out;
+        const bool upper = cell[1] == '4';
+        EXPECT_EQ(topStyle, upper ? 0 : 1) << cell;
+        EXPECT_EQ(bottomStyle, 0) << cell;
+        if (!upper) {
+            EXPECT_EQ(topColour, 22) << cell;
+        }
+    }
 }
