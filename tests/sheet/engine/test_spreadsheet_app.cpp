@@ -221,6 +221,32 @@ TEST_F(EngineTest, wholeSheetFormattingReachesExistingCellsAndRows) {
     EXPECT_FALSE(formatAt("C3").font.italic);
 }
 
+TEST_F(EngineTest, longRangesToTheSheetsEdgeKeepTheirNeighboursLook) {
+    app->Cells().Interior().setColorIndex(2);
+    app->Rows("5:5").Font().setItalic(true);
+    // From C5 to the last column: B5 keeps the row's look.
+    app->Range("C5:IV5").Font().setBold(true);
+    EXPECT_FALSE(formatAt("B5").font.bold);
+    EXPECT_TRUE(formatAt("B5").font.italic);
+    EXPECT_TRUE(formatAt("C5").font.bold);
+    EXPECT_TRUE(formatAt("IV5").font.bold);
+    EXPECT_EQ(formatAt("IV5").fill, 2);
+    // From row 3 to the last row: rows 1 and 2 keep the column's look.
+    app->Range("A3:B65536").Interior().setColorIndex(19);
+    EXPECT_EQ(formatAt("A1").fill, 2);
+    EXPECT_EQ(formatAt("B2").fill, 2);
+    EXPECT_EQ(formatAt("A3").fill, 19);
+    EXPECT_EQ(formatAt("B65536").fill, 19);
+    EXPECT_EQ(formatAt("B5").fill, 19); // the formatted row met the columns
+    EXPECT_TRUE(formatAt("B5").font.italic);
+    EXPECT_EQ(formatAt("C5").fill, 2);
+    // Multiple areas take the setting each.
+    app->Range("E7:E8,G9").Font().setSize(14);
+    EXPECT_DOUBLE_EQ(formatAt("E8").font.size, 14);
+    EXPECT_DOUBLE_EQ(formatAt("G9").font.size, 14);
+    EXPECT_DOUBLE_EQ(formatAt("F9").font.size, 10);
+}
+
 TEST_F(EngineTest, clearingPartOfTheSheetKeepsTheRest) {
     app->Cells().Interior().setColorIndex(2);
     app->Range("B2:C3").setFormulaR1C1("v");
