@@ -184,17 +184,23 @@ void clearArea(sheet::Sheet& sheet, const CellRange& a) {
         return;
     }
     if (useRowPath(a)) {
+        // Where columns carry formats, the cleared rows get the default format as their
+        // own, which hides the column formats without a cell per column.
+        bool columnsFormatted = false;
+        for (int c = a.firstColumn; c < kMaxColumns && !columnsFormatted; ++c)
+            columnsFormatted = sheet.columns[static_cast<std::size_t>(c)].format != 0;
         for (int r = a.firstRow; r <= a.lastRow; ++r) {
-            if (r >= sheet.rowCount())
+            if (r >= sheet.rowCount() && !columnsFormatted)
                 break;
             Row& row = sheet.rowAt(r);
-            if (row.format) {
-                for (int c = 0; c < a.firstColumn; ++c)
-                    keepLook(sheet, r, c, sheet.columns[static_cast<std::size_t>(c)].format);
+            for (int c = 0; c < a.firstColumn; ++c)
+                keepLook(sheet, r, c, columnsFormatted ? 0 : sheet.columns[static_cast<std::size_t>(c)].format);
+            if (columnsFormatted)
+                row.format = 0;
+            else
                 row.format.reset();
-            }
-            for (int c = a.firstColumn; c < kMaxColumns; ++c)
-                if (isPresent(row, c) || sheet.columns[static_cast<std::size_t>(c)].format != 0)
+            for (int c = a.firstColumn; c < static_cast<int>(row.cells.size()); ++c)
+                if (isPresent(row, c))
                     clearCell(sheet, r, c);
         }
         return;

@@ -17,8 +17,14 @@
 // Objects here are light handles (a shared pointer to the instance's state and
 // plain pointers into it). Every member checks that its instance has not quit
 // and that its workbook and sheet still exist, and throws std::runtime_error
-// otherwise. Units: points for heights and margins, characters of the default
-// font's digit for column widths, colour indexes 1..56 of the default palette.
+// otherwise. Their members are const because a handle is like a pointer: a setter
+// changes the sheet, not the handle. Units: points for heights and margins,
+// characters of the default font's digit for column widths, colour indexes 1..56
+// of the default palette.
+//
+// Ranges that span every row or every column (Cells, Rows("1:5"), Columns("A:A"))
+// format through the column and row formats of the model plus the cells already
+// stored, so formatting the whole sheet costs what its stored cells cost.
 
 #include "sheet/engine/constants.h"
 #include "sheet/model/workbook.h"

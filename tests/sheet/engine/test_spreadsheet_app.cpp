@@ -7,7 +7,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
+
+#include <unistd.h>
 
 using namespace sheet;
 using namespace sheet::om;
@@ -218,6 +221,32 @@ TEST_F(EngineTest, wholeSheetFormattingReachesExistingCellsAndRows) {
     EXPECT_FALSE(formatAt("C3").font.italic);
 }
 
+TEST_F(EngineTest, longRangesToTheSheetsEdgeKeepTheirNeighboursLook) {
+    app->Cells().Interior().setColorIndex(2);
+    app->Rows("5:5").Font().setItalic(true);
+    // From C5 to the last column: B5 keeps the row's look.
+    app->Range("C5:IV5").Font().setBold(true);
+    EXPECT_FALSE(formatAt("B5").font.bold);
+    EXPECT_TRUE(formatAt("B5").font.italic);
+    EXPECT_TRUE(formatAt("C5").font.bold);
+    EXPECT_TRUE(formatAt("IV5").font.bold);
+    EXPECT_EQ(formatAt("IV5").fill, 2);
+    // From row 3 to the last row: rows 1 and 2 keep the column's look.
+    app->Range("A3:B65536").Interior().setColorIndex(19);
+    EXPECT_EQ(formatAt("A1").fill, 2);
+    EXPECT_EQ(formatAt("B2").fill, 2);
+    EXPECT_EQ(formatAt("A3").fill, 19);
+    EXPECT_EQ(formatAt("B65536").fill, 19);
+    EXPECT_EQ(formatAt("B5").fill, 19); // the formatted row met the columns
+    EXPECT_TRUE(formatAt("B5").font.italic);
+    EXPECT_EQ(formatAt("C5").fill, 2);
+    // Multiple areas take the setting each.
+    app->Range("E7:E8,G9").Font().setSize(14);
+    EXPECT_DOUBLE_EQ(formatAt("E8").font.size, 14);
+    EXPECT_DOUBLE_EQ(formatAt("G9").font.size, 14);
+    EXPECT_DOUBLE_EQ(formatAt("F9").font.size, 10);
+}
+
 TEST_F(EngineTest, clearingPartOfTheSheetKeepsTheRest) {
     app->Cells().Interior().setColorIndex(2);
     app->Range("B2:C3").setFormulaR1C1("v");
@@ -229,6 +258,12 @@ TEST_F(EngineTest, clearingPartOfTheSheetKeepsTheRest) {
     app->Rows("2:2").Clear();
     EXPECT_EQ(formatAt("Q2").fill, kAutomatic);
     EXPECT_EQ(formatAt("Q3").fill, 2);
+    // Rows never written still lose the column formats, through a row format.
+    app->Rows("100:101").Clear();
+    EXPECT_EQ(formatAt("Z100").fill, kAutomatic);
+    EXPECT_EQ(formatAt("A101").fill, kAutomatic);
+    EXPECT_EQ(formatAt("Z102").fill, 2);
+    EXPECT_EQ(app->ActiveSheet().model().cell(99, 25), nullptr);
     app->Columns("C:C").Clear();
     EXPECT_EQ(app->Range("C3").Value(), CellValue());
     EXPECT_EQ(formatAt("C1").fill, kAutomatic);
@@ -566,4 +601,63 @@ TEST_F(EngineTest, copyPictureGoesThroughTheInstalledHook) {
     setCopyPictureHook(nullptr);
     EXPECT_EQ(painted, (CellRange{3, 2, 3, 2}));
     EXPECT_EQ(sheetName, "Sheet1");
+}
+
+// An independent reader sees each shared line once, in the colour drawn last.
+TEST_F(EngineTest, sharedEdgesReachTheFileAsDrawnLast) {
+    const auto dir = std::filesystem::temp_directory_path() / ("engine_xlrd_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "edges.xls").string();
+    app->Range("B4:C4").Borders(xlEdgeBottom).setColorIndex(2);
+    app->Range("B5:C5").Borders(xlEdgeTop).setColorIndex(15);
+    app->Range("C5").setFormulaR1C1("x");
+    try {
+        app->ActiveWorkbook().SaveAs(path, xlExcel8);
+    } catch (const std::exception& e) {
+        std::filesystem::remove_all(dir);
+        if (writerMissing(e))
+            GTEST_SKIP() << "xls writer not available in this build";
+        throw;
+    }
+    const std::string script =
+        "import sys, xlrd\n"
+        "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+        "s = b.sheet_by_index(0)\n"
+        "for r, c in ((3, 1), (4, 1), (3, 2), (4, 2)):\n"
+        "    d = b.xf_list[s.cell_xf_index(r, c)].border\n"
+        "    print(d.top_line_style, d.top_colour_index, d.bottom_line_style, d.bottom_colour_index)\n";
+    const std::string scriptPath = (dir / "edges.py").string();
+    {
+        std::FILE* f = std::fopen(scriptPath.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs(script.c_str(), f);
+        std::fclose(f);
+    }
+    // The distribution's interpreter, which has the distribution's xlrd, before any other on PATH.
+    const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    const std::string command = python + " " + scriptPath + " " + path + " 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, pipe))
+        out += buf;
+    const int status = ::pclose(pipe);
+    std::filesystem::remove_all(dir);
+    if (out.find("No module named") != std::string::npos)
+        GTEST_SKIP() << "python3-xlrd is not installed";
+    ASSERT_EQ(status, 0) << out;
+    // Per cell B4, B5, C4, C5: top style, top colour, bottom style, bottom colour. The
+    // file's colour index is the object model's plus 7: grey 15 is 22.
+    std::istringstream in(out);
+    for (const char* cell : {"B4", "B5", "C4", "C5"}) {
+        int topStyle = -1, topColour = -1, bottomStyle = -1, bottomColour = -1;
+        ASSERT_TRUE(in >> topStyle >> topColour >> bottomStyle >> bottomColour) << out;
+        const bool upper = cell[1] == '4';
+        EXPECT_EQ(topStyle, upper ? 0 : 1) << cell;
+        EXPECT_EQ(bottomStyle, 0) << cell;
+        if (!upper) {
+            EXPECT_EQ(topColour, 22) << cell;
+        }
+    }
 }
