@@ -233,13 +233,22 @@ TEST(XlsBrokenFiles, hostileCountsStayBounded) {
         if (rec.id == rid::Dimensions)
             dims = rec.offset + 4 + rec.data.size();
     Bytes blanks;
-    for (unsigned r = 100; r < 9000; ++r) {
+    for (unsigned r = 100; r < 20100; ++r) {
         const std::uint8_t blank[] = {
             0x01, 0x02, 6, 0, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(r >> 8), 255, 0, 15, 0};
         blanks.insert(blanks.end(), std::begin(blank), std::end(blank));
     }
     stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(dims), blanks.begin(), blanks.end());
     EXPECT_THAT(errorOf(wrap(stream)), Says("far more cells"));
+
+    // Hundreds of sheets each using the last row would each need a full row table.
+    Workbook wb;
+    for (int i = 0; i < 300; ++i) {
+        Row& last = wb.addSheet("S" + std::to_string(i)).rowAt(kMaxRows - 1);
+        last.height = 20;
+        last.customHeight = true;
+    }
+    EXPECT_THAT(errorOf(writeBytes(wb)), Says("far more cells"));
 }
 
 // Files the fuzzer found, each with the start of the error it must give.
