@@ -271,3 +271,41 @@ TEST(XlsBrokenFiles, committedCorpus) {
     }
     EXPECT_GT(checked, 0);
 }
+
+// Seeded random damage in the container and the records: each file must
+// either read or give a FormatError.
+TEST(XlsBrokenFiles, randomDamageGivesFormatErrorsOnly) {
+    const Bytes good = validFile();
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int errors = 0;
+    for (int round = 0; round < 3000; ++round) {
+        Bytes file = good;
+        const int edits = 1 + static_cast<int>(next() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const std::size_t at = next() % file.size();
+            switch (next() % 3) {
+            case 0:
+                file[at] = static_cast<std::uint8_t>(next());
+                break;
+            case 1:
+                file[at] ^= static_cast<std::uint8_t>(1u << (next() % 8));
+                break;
+            default:
+                file[at] = next() % 2 ? 0xFF : 0x00;
+                break;
+            }
+        }
+        try {
+            auto wb = readBytes(file);
+            ASSERT_NE(wb, nullptr);
+            (void)writeBytes(*wb);
+        } catch (const FormatError&) {
+            ++errors;
+        }
+    }
+    EXPECT_GT(errors, 0);
+}
