@@ -167,10 +167,6 @@ BoundSheet8 BoundSheet8::parse(std::span<const std::uint8_t> data) {
     return b;
 }
 
-} // namespace sheet::xls
-
-namespace sheet::xls {
-
 void PrintAreaName::write(ByteWriter& w) const {
     w.u16(0x0020); // built-in name
     w.u8(0);       // no keyboard shortcut

@@ -95,10 +95,6 @@ struct BoundSheet8 {
     static BoundSheet8 parse(std::span<const std::uint8_t> data);
 };
 
-} // namespace sheet::xls
-
-namespace sheet::xls {
-
 // Built-in name "Print_Area" (code 0x06) of one sheet: NAME with a tArea3d formula.
 struct PrintAreaName {
     static constexpr std::uint16_t kId = rid::Name;

@@ -37,7 +37,7 @@ std::vector<std::span<const std::uint8_t>> withContinues(RecordCursor& cursor, c
 class Reader {
 public:
     explicit Reader(std::span<const std::uint8_t> stream)
-        : mStream(stream), mCellBudget((std::size_t{1} << 18) + 16 * stream.size()) {}
+        : mStream(stream), mCellBudget((std::size_t{1} << 20) + 16 * stream.size()) {}
 
     std::unique_ptr<Workbook> read() {
         mWb = std::make_unique<Workbook>();
@@ -182,8 +182,16 @@ private:
         mCellBudget -= grown;
     }
 
+    // A row entry costs about as much memory as two cells.
+    Row& rowAt(Sheet& sheet, int row) {
+        const auto before = static_cast<std::size_t>(sheet.rowCount());
+        Row& r = sheet.rowAt(row);
+        spendCells(2 * before, 2 * static_cast<std::size_t>(sheet.rowCount()));
+        return r;
+    }
+
     void setCell(Sheet& sheet, const CellEntry& e, std::string&& text) {
-        const std::size_t before = sheet.row(e.row) ? sheet.row(e.row)->cells.size() : 0;
+        const std::size_t before = rowAt(sheet, e.row).cells.size();
         Cell& cell = sheet.cellAt(e.row, e.column);
         spendCells(before, sheet.row(e.row)->cells.size());
         cell.format = formatOf(e.xf);
@@ -258,7 +266,7 @@ private:
             }
             case rid::Row: {
                 const RowRecord r = RowRecord::parse(rec.data);
-                Row& row = sheet.rowAt(r.row);
+                Row& row = rowAt(sheet, r.row);
                 if (r.flags & RowRecord::kUnsynced) {
                     row.height = twipsToPoints(r.height);
                     row.customHeight = true;

@@ -233,13 +233,22 @@ TEST(XlsBrokenFiles, hostileCountsStayBounded) {
         if (rec.id == rid::Dimensions)
             dims = rec.offset + 4 + rec.data.size();
     Bytes blanks;
-    for (unsigned r = 100; r < 9000; ++r) {
+    for (unsigned r = 100; r < 20100; ++r) {
         const std::uint8_t blank[] = {
             0x01, 0x02, 6, 0, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(r >> 8), 255, 0, 15, 0};
         blanks.insert(blanks.end(), std::begin(blank), std::end(blank));
     }
     stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(dims), blanks.begin(), blanks.end());
     EXPECT_THAT(errorOf(wrap(stream)), Says("far more cells"));
+
+    // Hundreds of sheets each using the last row would each need a full row table.
+    Workbook wb;
+    for (int i = 0; i < 300; ++i) {
+        Row& last = wb.addSheet("S" + std::to_string(i)).rowAt(kMaxRows - 1);
+        last.height = 20;
+        last.customHeight = true;
+    }
+    EXPECT_THAT(errorOf(writeBytes(wb)), Says("far more cells"));
 }
 
 // Files the fuzzer found, each with the start of the error it must give.
@@ -261,4 +270,42 @@ TEST(XlsBrokenFiles, committedCorpus) {
         ++checked;
     }
     EXPECT_GT(checked, 0);
+}
+
+// Seeded random damage in the container and the records: each file must
+// either read or give a FormatError.
+TEST(XlsBrokenFiles, randomDamageGivesFormatErrorsOnly) {
+    const Bytes good = validFile();
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int errors = 0;
+    for (int round = 0; round < 3000; ++round) {
+        Bytes file = good;
+        const int edits = 1 + static_cast<int>(next() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const std::size_t at = next() % file.size();
+            switch (next() % 3) {
+            case 0:
+                file[at] = static_cast<std::uint8_t>(next());
+                break;
+            case 1:
+                file[at] ^= static_cast<std::uint8_t>(1u << (next() % 8));
+                break;
+            default:
+                file[at] = next() % 2 ? 0xFF : 0x00;
+                break;
+            }
+        }
+        try {
+            auto wb = readBytes(file);
+            ASSERT_NE(wb, nullptr);
+            (void)writeBytes(*wb);
+        } catch (const FormatError&) {
+            ++errors;
+        }
+    }
+    EXPECT_GT(errors, 0);
 }

@@ -295,3 +295,27 @@ TEST(XlsRecords, compoundFileKeepsTheStreamAndUsesDifatForLargeFiles) {
         }
     }
 }
+
+TEST(XlsRecords, sharedStringEndingAtARecordEndStartsTheNextHeaderWithoutFlags) {
+    // 8 bytes of counts + 3-byte header + 8,213 characters fill the SST exactly;
+    // the next string's header opens the CONTINUE; its 8-bit data runs into a
+    // third record that starts with the flags byte 0.
+    SstBuilder sst;
+    sst.add(std::u16string(8213, u'x'));
+    sst.add(std::u16string(9000, u'\u00E9'));
+    Bytes stream;
+    RecordWriter w(stream);
+    sst.write(w, 2);
+    RecordCursor cursor(stream, 0);
+    Record first, cont1, cont2;
+    ASSERT_TRUE(cursor.next(first) && cursor.next(cont1) && cursor.next(cont2));
+    EXPECT_EQ(first.data.size(), kMaxRecordData);
+    EXPECT_EQ(loadU16(cont1.data.data()), 9000); // header first, no flags byte before it
+    EXPECT_EQ(cont1.data[2], 0x00);              // compressed
+    EXPECT_EQ(cont1.data.size(), kMaxRecordData);
+    EXPECT_EQ(cont2.data[0], 0x00); // continued 8-bit characters
+    EXPECT_EQ(cont2.data.size(), 1u + 9000 - (kMaxRecordData - 3));
+    const auto strings = readSst({first.data, cont1.data, cont2.data});
+    ASSERT_EQ(strings.size(), 2u);
+    EXPECT_EQ(strings[1].size(), 9000u * 2);
+}

@@ -138,6 +138,7 @@ int checkSample(const std::string& path) {
     expect(s.pageSetup.orientation == Orientation::Landscape, "landscape");
     expect(s.pageSetup.fitToPages && s.pageSetup.fitToPagesWide == 1 && s.pageSetup.fitToPagesTall == 1, "fit");
     expect(s.pageSetup.paperSize == 9, "paper");
+    expect(s.pageSetup.printArea == CellRange{0, 0, 600, 3}, "print area");
     expect(std::abs(s.pageSetup.leftMargin - 50.4) < 0.1 && std::abs(s.pageSetup.topMargin - 54) < 0.1, "margins");
     const std::string* text = s.cell(2, 1) ? s.cell(2, 1)->text() : nullptr;
     expect(text && *text == "+49 30 1000074", "phone text");
