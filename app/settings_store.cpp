@@ -1,16 +1,24 @@
 #include "app/settings_store.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
 #include <QLocale>
+#include <QLockFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStringList>
 
 #include <stdexcept>
+#include <vector>
 
 namespace settings {
 
 QString rowSourceKey(int column, int row) {
-    return QStringLiteral("RowSource%1 %2").arg(column).arg(row);
+    return QStringLiteral("RowSource") + QString::number(column) + QLatin1Char(' ') + QString::number(row);
 }
 
 QString lastUpdatedDefault() {
@@ -23,15 +31,164 @@ QString nowText() {
 
 } // namespace settings
 
+namespace {
+
+// The INI text QSettings writes and reads back: keys and section names keep
+// letters, digits, "_-." and escape the rest as %XX or %UXXXX ("/" separates
+// groups, so it never appears in a key here).
+void appendEscapedKey(QByteArray& out, const QString& key) {
+    for (const QChar qc : key) {
+        const char16_t ch = qc.unicode();
+        if ((ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') || ch == u'_' ||
+            ch == u'-' || ch == u'.') {
+            out += char(ch);
+        } else if (ch <= 0xFF) {
+            out += '%';
+            out += QByteArray::number(ch, 16).toUpper().rightJustified(2, '0');
+        } else {
+            out += "%U";
+            out += QByteArray::number(ch, 16).toUpper().rightJustified(4, '0');
+        }
+    }
+}
+
+bool isHexDigit(char16_t ch) {
+    return (ch >= u'0' && ch <= u'9') || (ch >= u'a' && ch <= u'f') || (ch >= u'A' && ch <= u'F');
+}
+
+// A text value as QSettings writes one: a leading "@" doubled, C escapes for
+// control characters, quotes, backslashes, UTF-8 for the rest, and the whole
+// value in quotes when it holds ";", ",", "=" or starts or ends with a blank.
+void appendEscapedValue(QByteArray& out, const QString& value) {
+    const qsizetype start = out.size();
+    bool needsQuotes = false;
+    bool escapeNextIfHex = false;
+    if (value.startsWith(QLatin1Char('@')))
+        out += '@';
+    qsizetype plainFrom = -1; // start of a run copied as UTF-8
+    auto flushPlain = [&](qsizetype end) {
+        if (plainFrom >= 0)
+            out += QStringView(value).mid(plainFrom, end - plainFrom).toUtf8();
+        plainFrom = -1;
+    };
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t ch = value.at(i).unicode();
+        if (ch == u';' || ch == u',' || ch == u'=')
+            needsQuotes = true;
+        if (escapeNextIfHex && isHexDigit(ch)) {
+            out += "\\x";
+            out += QByteArray::number(ch, 16);
+            continue;
+        }
+        escapeNextIfHex = false;
+        const char* named = nullptr;
+        switch (ch) {
+        case u'\0':
+            named = "\\0";
+            escapeNextIfHex = true;
+            break;
+        case u'\a':
+            named = "\\a";
+            break;
+        case u'\b':
+            named = "\\b";
+            break;
+        case u'\f':
+            named = "\\f";
+            break;
+        case u'\n':
+            named = "\\n";
+            break;
+        case u'\r':
+            named = "\\r";
+            break;
+        case u'\t':
+            named = "\\t";
+            break;
+        case u'\v':
+            named = "\\v";
+            break;
+        case u'"':
+            named = "\\\"";
+            break;
+        case u'\\':
+            named = "\\\\";
+            break;
+        default:
+            break;
+        }
+        if (named) {
+            flushPlain(i);
+            out += named;
+        } else if (ch <= 0x1F) {
+            flushPlain(i);
+            out += "\\x";
+            out += QByteArray::number(ch, 16);
+            escapeNextIfHex = true;
+        } else if (plainFrom < 0) {
+            plainFrom = i;
+        }
+    }
+    flushPlain(value.size());
+    if (needsQuotes || (out.size() > start && (out.at(start) == ' ' || out.back() == ' '))) {
+        out.insert(start, '"');
+        out += '"';
+    }
+}
+
+QByteArray escapedKey(const QString& key) {
+    QByteArray out;
+    appendEscapedKey(out, key);
+    return out;
+}
+
+// One line of the file with the escaped key it sets (empty for other lines).
+struct IniLine {
+    QByteArray key;
+    QByteArray text;
+};
+
+QByteArray lineKey(const QByteArray& line) {
+    const QByteArray trimmed = line.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#'))
+        return {};
+    const qsizetype eq = trimmed.indexOf('=');
+    return eq < 0 ? QByteArray() : trimmed.left(eq).trimmed();
+}
+
+bool isSectionHeader(const QByteArray& line) {
+    return line.trimmed().startsWith('[');
+}
+
+bool isOurSection(const QByteArray& header) {
+    QByteArray name = header.trimmed();
+    name.replace("%20", " ");
+    return name == QByteArray("[") + settings::kSection + ']';
+}
+
+} // namespace
+
 SettingsStore::SettingsStore()
     : mSettings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                             QString::fromLatin1(settings::kApplication))) {
     mSettings->beginGroup(QString::fromLatin1(settings::kSection));
 }
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore() {
+    // The store writes what it was given even when nobody asked; a failure here has nobody to report to.
+    try {
+        sync();
+    } catch (...) {
+    }
+}
 
 QString SettingsStore::read(const QString& key, const QString& defaultValue) const {
+    if (const auto it = mPendingAt.constFind(key); it != mPendingAt.constEnd())
+        return mPending[*it].second;
+    if (mStale) {
+        mStale = false;
+        mSettings->sync();
+    }
     const QVariant v = mSettings->value(key);
     if (!v.isValid())
         return defaultValue;
@@ -47,7 +204,12 @@ QString SettingsStore::read(const char* key, const char* defaultValue) const {
 }
 
 void SettingsStore::write(const QString& key, const QString& value) {
-    mSettings->setValue(key, value);
+    if (const auto it = mPendingAt.constFind(key); it != mPendingAt.constEnd()) {
+        mPending[*it].second = value;
+        return;
+    }
+    mPendingAt.insert(key, mPending.size());
+    mPending.emplace_back(key, value);
 }
 
 void SettingsStore::write(const char* key, const QString& value) {
@@ -55,15 +217,119 @@ void SettingsStore::write(const char* key, const QString& value) {
 }
 
 void SettingsStore::sync() {
-    mSettings->sync();
-    switch (mSettings->status()) {
-    case QSettings::NoError:
+    if (!mPending.empty()) {
+        // QSettings' cache learns of the new file only when it is read again.
+        writeFile();
+        mStale = true;
         return;
-    case QSettings::AccessError:
-        throw std::runtime_error("The settings could not be written to " + fileName().toStdString());
-    case QSettings::FormatError:
-        throw std::runtime_error("The settings file " + fileName().toStdString() + " is not in a readable format");
     }
+    mSettings->sync();
+    if (mSettings->status() == QSettings::AccessError)
+        throw std::runtime_error("The settings could not be read from " + fileName().toStdString());
+}
+
+void SettingsStore::writeFile() {
+    const QString path = fileName();
+    auto failed = [&](const QString& why) {
+        return std::runtime_error(("The settings could not be written to " + path + ": " + why).toStdString());
+    };
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // The same lock QSettings takes, so a QSettings writer elsewhere waits for this one.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(5000))
+        throw failed(QStringLiteral("the file is locked"));
+
+    // Keep every line of the file; only the lines of the keys written change.
+    std::vector<IniLine> before; // lines ahead of our section, and other sections
+    std::vector<IniLine> ours;
+    std::vector<IniLine> after;
+    {
+        QFile current(path);
+        if (current.exists() && !current.open(QIODevice::ReadOnly))
+            throw failed(current.errorString());
+        const QList<QByteArray> lines = current.isOpen() ? current.readAll().split('\n') : QList<QByteArray>();
+        std::vector<IniLine>* into = &before;
+        bool seenOurs = false;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QByteArray line = lines[i];
+            if (i == lines.size() - 1 && line.isEmpty())
+                break;
+            // A value continued on the next line stays with its key.
+            while (line.endsWith('\\') && i + 1 < lines.size())
+                line += '\n' + lines[++i];
+            if (isSectionHeader(line)) {
+                if (isOurSection(line)) {
+                    into = &ours;
+                    if (seenOurs)
+                        continue;
+                    seenOurs = true;
+                } else {
+                    into = seenOurs ? &after : &before;
+                }
+            }
+            into->push_back({into == &ours ? lineKey(line) : QByteArray(), line});
+        }
+        if (!seenOurs) {
+            QByteArray header = "[";
+            appendEscapedKey(header, QString::fromLatin1(settings::kSection));
+            header += ']';
+            if (!before.empty() && !before.back().text.trimmed().isEmpty())
+                before.push_back({{}, {}});
+            ours.push_back({{}, header});
+        }
+    }
+    QHash<QByteArray, std::size_t> at;
+    at.reserve(qsizetype(ours.size()));
+    for (std::size_t i = 0; i < ours.size(); ++i)
+        if (!ours[i].key.isEmpty())
+            at.insert(ours[i].key, i);
+    // Trailing blank lines of the section stay after the new keys.
+    std::size_t blanks = 0;
+    while (blanks < ours.size() - 1 && ours[ours.size() - 1 - blanks].text.trimmed().isEmpty())
+        ++blanks;
+    std::vector<IniLine> tail(ours.end() - qsizetype(blanks), ours.end());
+    ours.resize(ours.size() - blanks);
+    // New keys go to the end in the order they were first written.
+    for (const auto& [key, value] : mPending) {
+        QByteArray line = escapedKey(key);
+        const QByteArray k = line;
+        line += '=';
+        appendEscapedValue(line, value);
+        if (const auto it = at.constFind(k); it != at.constEnd()) {
+            ours[*it].text = line;
+        } else {
+            at.insert(k, ours.size());
+            ours.push_back({k, line});
+        }
+    }
+    ours.insert(ours.end(), tail.begin(), tail.end());
+    if (!after.empty() && (ours.empty() || !ours.back().text.trimmed().isEmpty()))
+        ours.push_back({{}, {}});
+
+    QByteArray text;
+    qsizetype size = 0;
+    for (const auto* part : {&before, &ours, &after})
+        for (const IniLine& l : *part)
+            size += l.text.size() + 1;
+    text.reserve(size);
+    for (const auto* part : {&before, &ours, &after})
+        for (const IniLine& l : *part) {
+            text += l.text;
+            text += '\n';
+        }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw failed(file.errorString());
+    if (file.write(text) != text.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        throw failed(why);
+    }
+    if (!file.commit())
+        throw failed(file.errorString());
+    mPending.clear();
+    mPendingAt.clear();
 }
 
 QString SettingsStore::fileName() const {

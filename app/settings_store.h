@@ -10,9 +10,12 @@
 //     store.write(settings::kLastUpdated, QDateTime::currentDateTime().toString());
 //     store.sync(); // throws when the file could not be written
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -51,5 +54,15 @@ public:
     QString fileName() const;
 
 private:
+    // Writes go to the file in one pass of the store's own (QSettings-compatible)
+    // INI writer: QSettings needs about half a second to sync the 80,000 keys of
+    // a 10,000-row list, most of it re-sorting its key map.
+    void writeFile();
+
     std::unique_ptr<QSettings> mSettings;
+    // Values not yet in the file, in the order first written, with an index by key.
+    std::vector<std::pair<QString, QString>> mPending;
+    QHash<QString, std::size_t> mPendingAt;
+    // The file changed behind QSettings' cache: re-read it before the next read.
+    mutable bool mStale = false;
 };

@@ -284,6 +284,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 void Form1::StampLastUpdated() {
     mStore.write(settings::kLastUpdated, settings::nowText());
+    // Written at once, so the sheet sees it; should that fail, the value stays
+    // pending and the close writes it again and reports a failure there.
+    probe(
+        [&] {
+            mStore.sync();
+            return 0;
+        },
+        0);
 }
 
 void Form1::PushButton22_Click() {}

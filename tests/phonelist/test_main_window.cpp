@@ -211,12 +211,14 @@ private slots:
         QApplication::setActiveWindow(w.get());
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QCOMPARE(SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), kNever), kNever);
+        const QString before = settings::nowText();
         typeIntoCell(*w->DataGrid1, 2, 1, QStringLiteral("Zivo"));
         // The delegate commits on Enter through a queued call.
         QTRY_COMPARE(cell(2, 1), QStringLiteral("Zivo"));
         QCOMPARE(gPhoneList->currentRow(), 2);
         const QString stamp = SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), kNever);
-        QCOMPARE(stamp, settings::nowText());
+        const QString after = settings::nowText();
+        QVERIFY2(stamp == before || stamp == after, qPrintable(stamp));
 
         // Leaving the cell stores it too.
         { SettingsStore().write(settings::kLastUpdated, kNever); }

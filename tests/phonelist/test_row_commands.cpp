@@ -77,12 +77,12 @@ private slots:
                                                              QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
     void cleanup() {
-        // None of the row commands marks the list as edited.
-        QCOMPARE(lastUpdated(), kNever);
         mTester.reset();
         mWindow.reset();
         mPrompt.reset();
         setProgramFolder(QString());
+        // None of the row commands marks the list as edited.
+        QCOMPARE(lastUpdated(), kNever);
     }
 
     void insertBelowTheFirstRow() {
@@ -228,6 +228,7 @@ private slots:
             phoneListModel(*window().DataGrid1)->setData(window().DataGrid1->model()->index(0, 0), QStringLiteral("n"));
             QCOMPARE(gPhoneList->valueAt(0, 0), FieldValue(QStringLiteral("n")));
             window().store().write(settings::kLastUpdated, kNever);
+            window().store().sync();
         }
     }
 
