@@ -109,7 +109,14 @@ QString createTemporaryWorkbookPath(const QString& folder) {
         // Saving writes the side file first and renames it over the workbook; holding
         // that name too means the bytes never go through a file or link planted there,
         // and the saved workbook keeps this file's private permissions.
-        if (createExclusively(saveSideFile(path)))
+        bool sideCreated = false;
+        try {
+            sideCreated = createExclusively(saveSideFile(path));
+        } catch (...) {
+            ::unlink(QFile::encodeName(path).constData());
+            throw;
+        }
+        if (sideCreated)
             return path;
         ::unlink(QFile::encodeName(path).constData());
     }
