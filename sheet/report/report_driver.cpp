@@ -184,6 +184,10 @@ void GenerateReport0(int kind, ReportWindows& windows) {
     });
     trap.step(174, [&] {
         picturePath = temporaryFolder() + QStringLiteral("/temp.bmp");
+        // A picture left by a run that never finished must not pass for this sheet
+        // when the snapshot writes nothing.
+        if (FileExists(picturePath))
+            DeleteFileQuietly(picturePath);
         if (!snapBook)
             throw std::runtime_error("Object variable or With block variable not set");
         saveCellsActivesheet(*snapBook, picturePath);

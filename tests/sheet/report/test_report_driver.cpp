@@ -279,6 +279,24 @@ private slots:
         QVERIFY(!QFile::exists(picturePath()));
     }
 
+    void aPictureLeftByAnEarlierRunIsNeverShown() {
+        TestFactory factory;
+        QPicture stale;
+        QPainter painter(&stale);
+        painter.drawEllipse(0, 0, 40, 40);
+        painter.end();
+        savePictureFile(stale, picturePath());
+        setClipboardPictureReader([] { return std::optional<QPicture>(); });
+        RecordingWindows windows;
+        GenerateReport0(1, windows);
+        const auto reports = mPrompt->errorReports();
+        QCOMPARE(reports.size(), std::size_t(2));
+        QVERIFY(reports[0].text.contains(QStringLiteral("Excel1.saveCellsActivesheet ")));
+        QCOMPARE(reportedLines(*mPrompt).back(), 184);
+        QVERIFY(windows.picture.isNull());
+        QCOMPARE(windows.calls, (QStringList{"load", "excel", "show", "hide"}));
+    }
+
     // --- the snapshot ---
 
     void aSheetUsedOnlyInColumnAOrRowOneGivesNoPicture_data() {
