@@ -6,7 +6,9 @@
 #include "phonelist/list_persistence.h"
 #include "phonelist/phone_list_model.h"
 #include "phonelist/phone_list_table.h"
-#include "sheet/engine/app_factory.h"
+#include "phonelist/report_windows.h"
+#include "sheet/report/report_driver.h"
+#include "sheet/report/spreadsheet_host.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,17 +37,6 @@ QString location(const char* handler) {
     return kWhere + QString::fromLatin1(handler) + QLatin1Char(' ');
 }
 
-// Stands in for the host's installation check until that arrives: it only
-// asks the engine for an instance and ignores any failure.
-void CheckExcelInstalled() {
-    probe(
-        [] {
-            sheet::appFactory().create();
-            return 0;
-        },
-        0);
-}
-
 QFont arialBold(double points) {
     QFont f(QStringLiteral("Arial"));
     f.setPointSizeF(points);
@@ -71,7 +62,7 @@ QIcon appIcon() {
 
 } // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent) {
+Form1::Form1(QWidget* parent) : QWidget(parent), mReportWindows(std::make_unique<PreviewHandOver>(*this)) {
     createControls();
     placeControls();
     Form_Load();
@@ -128,7 +119,12 @@ void Form1::createControls() {
     gridPal.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
     DataGrid1->setPalette(gridPal);
     DataGrid1->setMouseTracking(true);
-    DataGrid1->viewport()->installEventFilter(this);
+    // The grid counts as background for the pointer: its cells, its headers and its frame.
+    for (QWidget* part : {static_cast<QWidget*>(DataGrid1), DataGrid1->viewport(),
+                          DataGrid1->horizontalHeader()->viewport(), DataGrid1->verticalHeader()->viewport()}) {
+        part->setMouseTracking(true);
+        part->installEventFilter(this);
+    }
     DataGrid1->setWordWrap(false);
     DataGrid1->horizontalHeader()->setHighlightSections(false);
     DataGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -187,7 +183,7 @@ void Form1::Form_Load() {
         if (!gPhoneList->atEof())
             gPhoneList->MoveFirst();
     });
-    trap.step(10, [&] { CheckExcelInstalled(); });
+    trap.step(10, [&] { sheet::CheckExcelInstalled(); });
     trap.step(11, [&] {
         // Centred on the screen when first shown; the grid starts with the focus.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -294,9 +290,28 @@ void Form1::StampLastUpdated() {
         0);
 }
 
-void Form1::PushButton22_Click() {}
+// Start Creating Template. The trap lets every later step run after a failure,
+// so the pointer and the redraw come back whatever the generation did.
+void Form1::PushButton22_Click() {
+    ErrorTrap trap(location("PushButton22_Click"));
+    bool declined = false;
+    trap.step(1, [&] { setUpdatesEnabled(false); });
+    trap.step(2, [&] { declined = sheet::CheckExcelMayBeOpen(); });
+    if (!declined) {
+        trap.step(3, [&] { setMousePointer(kPointerBusy); });
+        trap.step(4, [&] { OrganizationalTelephoneList::GenerateReport0(1, *mReportWindows); });
+        trap.step(5, [&] { setMousePointer(kPointerDefault); });
+    }
+    trap.step(6, [&] { setUpdatesEnabled(true); });
+}
 
-void Form1::PushButton6_Click() {}
+void Form1::PushButton6_Click() {
+    ErrorTrap trap(location("PushButton6_Click"));
+    trap.step(1, [&] {
+        prompt().message(QStringLiteral("Questions? Please contact Team Brenmoor at https://www.brenmoor.com/contact/"),
+                         QString(), Prompt::Icon::None, Prompt::Buttons::Ok, Prompt::Answer::Ok);
+    });
+}
 
 // Insert Below Selected Row. The table cannot insert at a position, so the
 // command appends a row and shifts every later row down through insertBuffer.

@@ -8,8 +8,10 @@
 #include <QCursor>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
+class PreviewHandOver;
 class QGroupBox;
 class QPushButton;
 class QTableView;
@@ -35,6 +37,11 @@ public:
     const std::optional<QCursor>& handCursor() const { return mHandCursor; }
 
     SettingsStore& store() { return mStore; }
+    // What a generation uses to reach this window and the preview window.
+    PreviewHandOver& reportWindows() { return *mReportWindows; }
+
+    // The close request's steps: the open edit is committed and the whole list stored.
+    void Form_QueryUnload();
 
     QPushButton* PushButton22 = nullptr;
     QPushButton* PushButton6 = nullptr;
@@ -64,7 +71,6 @@ private:
     void createControls();
     void placeControls();
     void Form_Load();
-    void Form_QueryUnload();
     void Form_Unload();
     void bindGrid();
     void commitPendingEdit();
@@ -73,6 +79,7 @@ private:
     int mMousePointer = kPointerDefault;
     std::optional<QCursor> mHandCursor;
     bool mUnloaded = false;
+    std::unique_ptr<PreviewHandOver> mReportWindows;
 };
 
 class PhoneListTable;

@@ -51,7 +51,7 @@ std::optional<CursorImage> decodeCursorFile(const QByteArray& bytes) {
     return CursorImage{image, hotSpot};
 }
 
-std::optional<QCursor> loadCursorFile(const QString& path) {
+std::optional<QCursor> cursorFromFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
         return std::nullopt;

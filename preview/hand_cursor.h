@@ -26,4 +26,4 @@ struct CursorImage {
 std::optional<CursorImage> decodeCursorFile(const QByteArray& bytes);
 
 // The pointer from the cursor file at path; nothing when the file is missing or unreadable.
-std::optional<QCursor> loadCursorFile(const QString& path);
+std::optional<QCursor> cursorFromFile(const QString& path);

@@ -1,6 +1,7 @@
 #include "preview/preview_window.h"
 
 #include "app/error_trap.h"
+#include "app/file_helpers.h"
 #include "app/prompt.h"
 #include "preview/hand_cursor.h"
 #include "preview/picture_box.h"
@@ -10,7 +11,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -55,24 +55,6 @@ TwipsSize viewportInner(const TwipsScale& scale) {
 TwipsSize naturalTwips(const QPicture& picture) {
     const QSize px = pictureNaturalSize(picture);
     return {px.width() * kPictureTwipsPerPixel, px.height() * kPictureTwipsPerPixel};
-}
-
-// Same contract as the program's shared file helpers: never raise.
-bool fileExists(const QString& path) {
-    if (path.isEmpty() || path.contains(QLatin1Char('*')) || path.contains(QLatin1Char('?')))
-        return false;
-    return QFileInfo::exists(path);
-}
-
-void deleteFileQuietly(const QString& path) {
-    QCoreApplication::processEvents();
-    if (path.isEmpty() || QFileInfo(path).isDir())
-        return;
-    if (QFile::remove(path) || !QFileInfo::exists(path))
-        return;
-    // A read-only file: make it writable and try once more.
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    QFile::remove(path);
 }
 
 // The window and its frames, labels, option buttons and check boxes take the
@@ -217,8 +199,8 @@ void Form2::Form_Load() {
     trap.step(3, [&] { setWindowTitle(QStringLiteral("Quorvel Tabwright")); });
     trap.step(4, [&] {
         const QString path = mProgramFolder + QStringLiteral("/HAND-M.CUR");
-        if (fileExists(path))
-            mHandCursor = loadCursorFile(path);
+        if (FileExists(path))
+            mHandCursor = cursorFromFile(path);
     });
 }
 
@@ -483,7 +465,7 @@ void Form2::PushButton6_Click() {
     trap.step(6, [&] {
         if (name.isEmpty())
             return;
-        if (fileExists(name)) {
+        if (FileExists(name)) {
             overwrite =
                 prompt().message(QStringLiteral("Are you sure you wish to overwrite ") + name + QStringLiteral(" ?"),
                                  QString(), Prompt::Icon::None, Prompt::Buttons::YesNo,
@@ -509,7 +491,7 @@ void Form2::PushButton6_Click() {
 
 void Form2::PushButton8_Click() {
     ErrorTrap trap(location("PushButton8_Click"));
-    trap.step(1, [&] { deleteFileQuietly(mExcelFile); });
+    trap.step(1, [&] { DeleteFileQuietly(mExcelFile); });
     trap.step(2, [&] {
         if (mMainWindow)
             mMainWindow->show();
@@ -519,7 +501,7 @@ void Form2::PushButton8_Click() {
 
 void Form2::Form_QueryUnload() {
     ErrorTrap trap(location("Form_QueryUnload"));
-    trap.step(1, [&] { deleteFileQuietly(mExcelFile); });
+    trap.step(1, [&] { DeleteFileQuietly(mExcelFile); });
     trap.step(2, [&] {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();

@@ -9,6 +9,7 @@
 #include "sheet/report/spreadsheet_host.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QtGlobal>
 
@@ -39,14 +40,19 @@ sheet::om::Workbook& book() {
 }
 
 [[noreturn]] void failWithErrno(const QString& what) {
-    throw std::runtime_error((what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno))).toStdString());
+    throw std::runtime_error(
+        (what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno))).toStdString());
 }
 
 } // namespace
 
-void StartReportApp() { mReportApp = sheet::appFactory().create(); }
+void StartReportApp() {
+    mReportApp = sheet::appFactory().create();
+}
 
-void ReleaseReportApp() { mReportApp.reset(); }
+void ReleaseReportApp() {
+    mReportApp.reset();
+}
 
 QString temporaryFolder() {
     const QString temp = qEnvironmentVariable("TEMP");
@@ -69,6 +75,27 @@ QString temporaryFolder() {
     return folder;
 }
 
+namespace {
+
+// Creates path as an empty file only this user can use; false when the name is taken.
+bool createExclusively(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    if (errno != EEXIST)
+        failWithErrno(QStringLiteral("Cannot create a temporary workbook in ") + QFileInfo(path).path());
+    return false;
+}
+
+} // namespace
+
+QString saveSideFile(const QString& workbookPath) {
+    return workbookPath + QStringLiteral(".tmp-save");
+}
+
 QString createTemporaryWorkbookPath(const QString& folder) {
     // A name someone else already holds is simply skipped; after this many the folder is unusable.
     constexpr int kAttempts = 1000;
@@ -77,16 +104,21 @@ QString createTemporaryWorkbookPath(const QString& folder) {
         for (int d = 0; d < 8; ++d)
             name += QString::number(QRandomGenerator::system()->bounded(1, 10));
         const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".xls");
-        if (FileExists(path))
+        if (FileExists(path) || !createExclusively(path))
             continue;
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              0600);
-        if (fd >= 0) {
-            ::close(fd);
-            return path;
+        // Saving writes the side file first and renames it over the workbook; holding
+        // that name too means the bytes never go through a file or link planted there,
+        // and the saved workbook keeps this file's private permissions.
+        bool sideCreated = false;
+        try {
+            sideCreated = createExclusively(saveSideFile(path));
+        } catch (...) {
+            ::unlink(QFile::encodeName(path).constData());
+            throw;
         }
-        if (errno != EEXIST)
-            failWithErrno(QStringLiteral("Cannot create a temporary workbook in ") + folder);
+        if (sideCreated)
+            return path;
+        ::unlink(QFile::encodeName(path).constData());
     }
     throw std::runtime_error(("No free temporary workbook name in " + folder).toStdString());
 }
@@ -126,8 +158,16 @@ void GenerateReport0(int kind, ReportWindows& windows) {
     trap.step(140, [] { build().setEnableCancelKey(sheet::om::xlInterrupt); });
     // The name is drawn from the system's random source and created exclusively in
     // one go, so nobody can have a file or link waiting under it (steps 142-156).
-    trap.step(142, [&] { path = createTemporaryWorkbookPath(temporaryFolder()); });
-    trap.step(158, [&] { book().SaveAs(path.toStdString(), sheet::GetXlsFileFormat(mReportApp)); });
+    QString folder;
+    trap.step(154, [&] { folder = temporaryFolder(); });
+    trap.step(156, [&] { path = createTemporaryWorkbookPath(folder); });
+    trap.step(158, [&] {
+        const sheet::om::Workbook& saved = book();
+        saved.SaveAs(path.toStdString(), sheet::GetXlsFileFormat(mReportApp));
+    });
+    // A save that failed before writing leaves the reserved side file behind.
+    if (!path.isEmpty() && FileExists(saveSideFile(path)))
+        DeleteFileQuietly(saveSideFile(path));
     trap.step(160, [] { build().setDisplayAlerts(false); });
     trap.step(162, [] {
         book().Close();
@@ -144,6 +184,10 @@ void GenerateReport0(int kind, ReportWindows& windows) {
     });
     trap.step(174, [&] {
         picturePath = temporaryFolder() + QStringLiteral("/temp.bmp");
+        // A picture left by a run that never finished must not pass for this sheet
+        // when the snapshot writes nothing.
+        if (FileExists(picturePath))
+            DeleteFileQuietly(picturePath);
         if (!snapBook)
             throw std::runtime_error("Object variable or With block variable not set");
         saveCellsActivesheet(*snapBook, picturePath);

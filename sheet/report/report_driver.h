@@ -51,7 +51,10 @@ void ReleaseReportApp();
 QString temporaryFolder();
 
 // Creates "velmar" + eight random digits 1..9 + ".xls" in folder exclusively
-// (never through a file or link someone else put there) and returns its path.
+// (never through a file or link someone else put there) and returns its path. The
+// file is private to this user, and so is the side file that saving it goes through.
 QString createTemporaryWorkbookPath(const QString& folder);
+// The file a save of path writes before it takes path's name.
+QString saveSideFile(const QString& workbookPath);
 
 } // namespace OrganizationalTelephoneList

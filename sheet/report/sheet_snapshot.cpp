@@ -40,8 +40,7 @@ ClipboardPictureReader gReader;
 void copyRangeToClipboard(const sheet::Workbook& workbook, const sheet::Sheet& sheet, const sheet::CellRange& range) {
     const QPicture picture = sheet::renderPicture(workbook, sheet, range);
     auto data = std::make_unique<QMimeData>();
-    data->setData(QString::fromLatin1(kSheetPictureMimeType),
-                  QByteArray(picture.data(), qsizetype(picture.size())));
+    data->setData(QString::fromLatin1(kSheetPictureMimeType), QByteArray(picture.data(), qsizetype(picture.size())));
     const QSize size = picture.boundingRect().size();
     if (qint64(size.width()) * size.height() * 16 <= kMaxClipboardImageBytes)
         data->setImageData(sheet::renderImage(workbook, sheet, range, 2.0));
@@ -50,9 +49,13 @@ void copyRangeToClipboard(const sheet::Workbook& workbook, const sheet::Sheet& s
 
 } // namespace
 
-void installCopyPicture() { sheet::om::setCopyPictureHook(copyRangeToClipboard); }
+void installCopyPicture() {
+    sheet::om::setCopyPictureHook(copyRangeToClipboard);
+}
 
-void setClipboardPictureReader(ClipboardPictureReader reader) { gReader = std::move(reader); }
+void setClipboardPictureReader(ClipboardPictureReader reader) {
+    gReader = std::move(reader);
+}
 
 std::optional<QPicture> GetClipboardPicture(int /*format*/) {
     std::optional<QPicture> result;
@@ -71,12 +74,12 @@ void savePictureFile(const QPicture& picture, const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     // Unlinking first means a link planted under the fixed name is removed, not followed.
     if (::unlink(native.constData()) != 0 && errno != ENOENT)
-        throw std::runtime_error(("Cannot replace " + path + ": " + QString::fromLocal8Bit(std::strerror(errno)))
-                                     .toStdString());
+        throw std::runtime_error(
+            ("Cannot replace " + path + ": " + QString::fromLocal8Bit(std::strerror(errno))).toStdString());
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        throw std::runtime_error(("Cannot create " + path + ": " + QString::fromLocal8Bit(std::strerror(errno)))
-                                     .toStdString());
+        throw std::runtime_error(
+            ("Cannot create " + path + ": " + QString::fromLocal8Bit(std::strerror(errno))).toStdString());
     QFile file;
     if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

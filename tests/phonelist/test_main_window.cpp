@@ -351,12 +351,31 @@ private slots:
         QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
     }
 
-    void pendingButtonsDoNothingYet() {
+    void helpShowsTheContactMessage() {
         auto w = start();
-        QTest::mouseClick(w->PushButton22, Qt::LeftButton);
         QTest::mouseClick(w->PushButton6, Qt::LeftButton);
-        QVERIFY(mPrompt->shown.empty());
+        QCOMPARE(mPrompt->shown.size(), std::size_t(1));
+        const ScriptedPrompt::Shown& help = mPrompt->shown.front();
+        QCOMPARE(help.text,
+                 QStringLiteral("Questions? Please contact Team Brenmoor at https://www.brenmoor.com/contact/"));
+        QCOMPARE(help.icon, Prompt::Icon::None);
+        QCOMPARE(help.buttons, Prompt::Buttons::Ok);
+        QVERIFY(help.title.isEmpty()); // the application title
+        QCOMPARE(appTitle(), QStringLiteral("Quorvel"));
         QVERIFY(w->isVisible());
+    }
+
+    void theGridsHeadersShowTheArrow() {
+        auto w = start();
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(w->PushButton22, &enter);
+        QCOMPARE(w->mousePointer(), Form1::kPointerCustom);
+        QApplication::sendEvent(w->DataGrid1->horizontalHeader()->viewport(), &enter);
+        QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+        QApplication::sendEvent(w->PushButton6, &enter);
+        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &move);
+        QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
     }
 
     void paintsATidyWhiteWindow() {
