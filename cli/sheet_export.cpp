@@ -28,6 +28,8 @@ namespace {
 
 namespace otl = OrganizationalTelephoneList;
 
+static_assert(kMaxListRows == PhoneListTable::kMaxRows, "the readers refuse what the table cannot hold");
+
 void fillTable(const ExportRequest& request) {
     gPhoneList = CreatePhoneListTable();
     if (request.useStoredList) {
