@@ -138,6 +138,34 @@ QString displayText(const Cell& cell) {
 
 namespace {
 
+// Shaping a text is what auto-fitting a long list spends its time on, and the same
+// words and single characters come back in every row. Remembers their widths per
+// font (the metrics live as long as the thread's font cache); exact, as a width
+// depends on nothing else. Whole paragraphs and lines rarely repeat: not kept.
+double wordAdvance(const QFontMetricsF& fm, const QString& text) {
+    constexpr qsizetype kLongest = 48;
+    constexpr std::size_t kMostEntries = 1 << 16;
+    if (text.size() > kLongest)
+        return fm.horizontalAdvance(text);
+    struct Key {
+        const QFontMetricsF* metrics;
+        QString text;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const { return qHash(k.text, std::hash<const void*>()(k.metrics)); }
+    };
+    thread_local std::unordered_map<Key, double, KeyHash> widths;
+    Key key{&fm, text};
+    if (const auto it = widths.find(key); it != widths.end())
+        return it->second;
+    if (widths.size() >= kMostEntries)
+        widths.clear();
+    const double w = fm.horizontalAdvance(text);
+    widths.emplace(std::move(key), w);
+    return w;
+}
+
 // Greedy breaking of one paragraph (no line feeds) into lines of at most `width` pixels.
 void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double width, QStringList& lines) {
     if (fm.horizontalAdvance(paragraph) <= width) {
@@ -169,7 +197,7 @@ void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double wi
         }
         if (!line.isEmpty())
             flush();
-        if (fm.horizontalAdvance(word) <= width) {
+        if (wordAdvance(fm, word) <= width) {
             line = word;
             continue;
         }
@@ -179,7 +207,7 @@ void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double wi
         for (qsizetype i = 0; i < word.size();) {
             const qsizetype len = word[i].isHighSurrogate() && i + 1 < word.size() ? 2 : 1;
             const QString ch = word.mid(i, len);
-            const double w = fm.horizontalAdvance(ch);
+            const double w = wordAdvance(fm, ch);
             if (!part.isEmpty() && partWidth + w > width) {
                 lines.push_back(part);
                 part.clear();
