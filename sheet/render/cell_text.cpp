@@ -139,35 +139,26 @@ QString displayText(const Cell& cell) {
 namespace {
 
 // Shaping a text is what auto-fitting a long list spends its time on, and the same
-// words and single characters come back in every row. Remembers their widths per
-// font (the metrics live as long as the thread's font cache); exact, as a width
-// depends on nothing else. Whole paragraphs and lines rarely repeat: not kept.
-double wordAdvance(const QFontMetricsF& fm, const QString& text) {
+// words and single characters come back in every row, so the font remembers their
+// widths; exact, as a width depends on nothing else. Whole paragraphs and lines
+// rarely repeat: not kept.
+double wordAdvance(const CellFont& font, const QString& text) {
     constexpr qsizetype kLongest = 48;
     constexpr std::size_t kMostEntries = 1 << 16;
     if (text.size() > kLongest)
-        return fm.horizontalAdvance(text);
-    struct Key {
-        const QFontMetricsF* metrics;
-        QString text;
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        std::size_t operator()(const Key& k) const { return qHash(k.text, std::hash<const void*>()(k.metrics)); }
-    };
-    thread_local std::unordered_map<Key, double, KeyHash> widths;
-    Key key{&fm, text};
-    if (const auto it = widths.find(key); it != widths.end())
+        return font.metrics.horizontalAdvance(text);
+    if (const auto it = font.wordWidths.find(text); it != font.wordWidths.end())
         return it->second;
-    if (widths.size() >= kMostEntries)
-        widths.clear();
-    const double w = fm.horizontalAdvance(text);
-    widths.emplace(std::move(key), w);
+    if (font.wordWidths.size() >= kMostEntries)
+        font.wordWidths.clear();
+    const double w = font.metrics.horizontalAdvance(text);
+    font.wordWidths.emplace(text, w);
     return w;
 }
 
 // Greedy breaking of one paragraph (no line feeds) into lines of at most `width` pixels.
-void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double width, QStringList& lines) {
+void breakParagraph(const QString& paragraph, const CellFont& font, double width, QStringList& lines) {
+    const QFontMetricsF& fm = font.metrics;
     if (fm.horizontalAdvance(paragraph) <= width) {
         lines.push_back(paragraph);
         return;
@@ -197,7 +188,7 @@ void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double wi
         }
         if (!line.isEmpty())
             flush();
-        if (wordAdvance(fm, word) <= width) {
+        if (wordAdvance(font, word) <= width) {
             line = word;
             continue;
         }
@@ -207,7 +198,7 @@ void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double wi
         for (qsizetype i = 0; i < word.size();) {
             const qsizetype len = word[i].isHighSurrogate() && i + 1 < word.size() ? 2 : 1;
             const QString ch = word.mid(i, len);
-            const double w = wordAdvance(fm, ch);
+            const double w = wordAdvance(font, ch);
             if (!part.isEmpty() && partWidth + w > width) {
                 lines.push_back(part);
                 part.clear();
@@ -235,7 +226,7 @@ QStringList breakLines(const QString& text, const CellFont& font, double width, 
     QStringList lines;
     width = std::max(width, 1.0);
     for (const QString& paragraph : cleaned.split(u'\n'))
-        breakParagraph(paragraph, font.metrics, width, lines);
+        breakParagraph(paragraph, font, width, lines);
     return lines;
 }
 
