@@ -44,7 +44,11 @@ def expect(name, got, want):
 
 def run(args, config=None):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=config or CFG_EMPTY)
-    return subprocess.run([EXPORT] + args, env=env, capture_output=True, text=True, timeout=900)
+    res = subprocess.run([EXPORT] + args, env=env, capture_output=True, text=True, timeout=900)
+    # A sanitizer build reports faults on stderr; on the error paths the exit status alone would hide them.
+    if "Sanitizer" in res.stderr or "runtime error:" in res.stderr:
+        fail(f"{args}: {res.stderr[:2000]}")
+    return res
 
 
 def run_ok(name, args, config=None):
