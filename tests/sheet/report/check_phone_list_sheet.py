@@ -38,6 +38,8 @@ TRICKY = [
     ["12345", "-5", "2.5", "TRUE", "1 Main St\nFlat 2\nNorthside", "#N/A", "'quoted", "\U0001F4DE \u0416 \u00e9"],
     ["", "", "", "", "", "", "", ""],
     ["x" * 1024, "", "", "line\r\nbreak", "", "", "", ""],
+    # Each word is wider than half the address column and narrower than all of it: three lines.
+    ["Wrap", "", "", "WWWWWWWWWW WWWWWWWWWW WWWWWWWWWW", "", "", "", ""],
 ]
 
 
@@ -363,9 +365,11 @@ def main():
     if os.path.exists(out):
         s = check_layout(out, TRICKY, today)
         if s:
-            one, three, empty = row_height(s, 4), row_height(s, 5), row_height(s, 6)
+            one, three, empty, wrapped = row_height(s, 4), row_height(s, 5), row_height(s, 6), row_height(s, 8)
             if not (empty > 5 and abs(three - 3 * empty) <= 1.5):
                 fail(f"tricky: a three-line address gives a row of {three} pt, one line {empty} pt")
+            if wrapped != three:
+                fail(f"tricky: an address wrapped to three lines gives a row of {wrapped} pt, not {three} pt")
             if one < empty:
                 fail(f"tricky: a one-line row of {one} pt is lower than an empty one ({empty} pt)")
 
