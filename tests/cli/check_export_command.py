@@ -171,6 +171,15 @@ def check_inputs(tmp):
         expect("stored list", list_of(out), EXAMPLES)
         expect("stored stamp", xlrd.open_workbook(out).sheet_by_index(0).cell_value(1, 8), "12/08/2026 10:15")
 
+    # Stored text comes back exactly, whatever it looks like.
+    odd = [[" lead", "trail ", "=1+1", "\U0001F4DE \u0416", "a, b", 'q"q', "tab\tx", "0123"], ["12345", "1e5", "", "", "", "", "", ""]]
+    cfg = os.path.join(tmp, "cfg-odd")
+    write_store(cfg, odd)
+    out = os.path.join(tmp, "stored-odd.xls")
+    run_ok("stored odd text", [out], cfg)
+    if os.path.exists(out):
+        expect("stored odd text", list_of(out), odd)
+
     # CSV with a header line, quoting, UTF-8 and line breaks in fields.
     rows = EXAMPLES + [["Ölund", 'say "hi"', "a,b", "1 Rd\nFlat 2", "", "", "", "\U0001F4DE"], ["Solo"]]
     src = os.path.join(tmp, "in.csv")
