@@ -15,7 +15,8 @@
 
 namespace {
 
-const char* const kHelp = R"(Usage: quorvel-tabwright-export [--csv FILE | --xls FILE] [--png FILE] [--pdf FILE] [OUT.xls]
+const char* const kHelp =
+    R"(Usage: quorvel-tabwright-export [--csv FILE | --xls FILE] [--png FILE] [--pdf FILE] [OUT.xls]
 
 Builds the formatted phone-list workbook that "Start Creating Template" builds,
 without opening a window, and saves it as OUT.xls (Excel 97-2003).
@@ -44,6 +45,14 @@ nothing is written then. Existing output files are replaced only when the new
 file is complete.
 )";
 
+// Without a desktop session Qt remarks on the missing runtime folder; a command
+// run from a script or a service must not print that beside its own messages.
+void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
+}
+
 int fail(const QString& message) {
     QTextStream(stderr) << "quorvel-tabwright-export: " << message << '\n';
     return 1;
@@ -55,6 +64,7 @@ int main(int argc, char* argv[]) {
     // Painting and measuring text need a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQtMessages);
     QGuiApplication app(argc, argv);
 
     QCommandLineParser parser;

@@ -119,6 +119,8 @@ std::vector<PhoneListRow> phoneListFromWorkbook(const sheet::Workbook& workbook,
 
     std::vector<PhoneListRow> rows;
     for (int r = firstRow; r <= lastRow; ++r) {
+        if (rows.size() >= size_t(kMaxListRows))
+            fail(fileName, r + 1, QStringLiteral("more than %1 rows; the list holds no more").arg(kMaxListRows));
         PhoneListRow row;
         for (int k = 0; k < 8; ++k) {
             row[size_t(k)] = cellText(s, r, firstColumn + k);
@@ -186,6 +188,9 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         if (fields.size() > 8)
             fail(fileName, recordLine, QStringLiteral("%1 fields; a line holds at most 8").arg(fields.size()));
         if (!(firstRecord && isHeader(fields))) {
+            if (rows.size() >= size_t(kMaxListRows))
+                fail(fileName, recordLine,
+                     QStringLiteral("more than %1 rows; the list holds no more").arg(kMaxListRows));
             PhoneListRow row;
             for (size_t i = 0; i < fields.size(); ++i)
                 row[i] = fields[i];

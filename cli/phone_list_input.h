@@ -39,3 +39,5 @@ const std::array<QString, 8>& phoneListColumnNames();
 
 // Longest field the list holds.
 inline constexpr int kMaxFieldLength = 1024;
+// Most rows the list holds; a longer input is refused at the first row too many.
+inline constexpr int kMaxListRows = 10000;

@@ -7,6 +7,7 @@
 #include "sheet/render/sheet_render.h"
 #include "sheet/report/report_driver.h"
 #include "sheet/report/sheet_layout.h"
+#include "sheet/xls/xls_io.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -17,11 +18,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <memory>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace {
 
 namespace otl = OrganizationalTelephoneList;
+
+static_assert(kMaxListRows == PhoneListTable::kMaxRows, "the readers refuse what the table cannot hold");
 
 void fillTable(const ExportRequest& request) {
     gPhoneList = CreatePhoneListTable();
@@ -55,10 +62,24 @@ void buildWorkbook() {
     app.Range("B6").Select();
 }
 
-void writeWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error((path + QStringLiteral(": cannot be written: ") + file.errorString()).toStdString());
+// The requested files, written all or none: every file is opened (as a temporary
+// beside its name) before any is committed, so an unwritable path leaves nothing.
+void writeAll(const std::vector<std::pair<QString, QByteArray>>& outputs) {
+    std::vector<std::unique_ptr<QSaveFile>> files;
+    const auto cannot = [](const QString& path, const QString& why) {
+        return std::runtime_error((path + QStringLiteral(": cannot be written: ") + why).toStdString());
+    };
+    for (const auto& [path, bytes] : outputs) {
+        auto file = std::make_unique<QSaveFile>(path);
+        if (!file->open(QIODevice::WriteOnly))
+            throw cannot(path, file->errorString());
+        if (file->write(bytes) != bytes.size())
+            throw cannot(path, file->errorString());
+        files.push_back(std::move(file));
+    }
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!files[i]->commit())
+            throw cannot(outputs[i].first, files[i]->errorString());
 }
 
 QByteArray pngOf(const QImage& image) {
@@ -81,11 +102,10 @@ QByteArray printToPdf(const sheet::Workbook& workbook, const sheet::Sheet& sheet
     pdf.setCreator(QStringLiteral("Quorvel Tabwright"));
     pdf.setTitle(QString::fromStdString(sheet.name));
     pdf.setResolution(96 * 4); // fine enough for hairlines, and whole device pixels per sheet pixel
-    const QPageLayout layout(QPageSize(setup.paperSize == 1 ? QPageSize::Letter : QPageSize::A4),
-                             setup.orientation == sheet::Orientation::Landscape ? QPageLayout::Landscape
-                                                                                : QPageLayout::Portrait,
-                             QMarginsF(setup.leftMargin, setup.topMargin, setup.rightMargin, setup.bottomMargin),
-                             QPageLayout::Point);
+    const QPageLayout layout(
+        QPageSize(setup.paperSize == 1 ? QPageSize::Letter : QPageSize::A4),
+        setup.orientation == sheet::Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF(setup.leftMargin, setup.topMargin, setup.rightMargin, setup.bottomMargin), QPageLayout::Point);
     pdf.setPageLayout(layout);
 
     // Page area and sheet in the same unit: 96-dpi sheet pixels are 0.75 points.
@@ -120,8 +140,7 @@ QByteArray printToPdf(const sheet::Workbook& workbook, const sheet::Sheet& sheet
         firstPage = false;
         painter.save();
         painter.scale(devicePerPoint * 0.75 * scale, devicePerPoint * 0.75 * scale);
-        sheet::paintRange(painter, workbook, sheet,
-                          sheet::CellRange{first, range.firstColumn, last, range.lastColumn});
+        sheet::paintRange(painter, workbook, sheet, sheet::CellRange{first, range.firstColumn, last, range.lastColumn});
         painter.restore();
         first = last + 1;
     }
@@ -153,19 +172,17 @@ void exportPhoneList(const ExportRequest& request) {
     if (!request.pdfPath.isEmpty())
         pdf = printToPdf(model, sheetModel, range);
 
+    std::vector<std::pair<QString, QByteArray>> outputs;
     if (!request.xlsPath.isEmpty()) {
-        try {
-            otl::mReportBook->SaveAs(request.xlsPath.toStdString(), sheet::om::xlExcel8);
-        } catch (const std::exception& e) {
-            throw std::runtime_error((request.xlsPath + QStringLiteral(": cannot be written: ") +
-                                      QString::fromUtf8(e.what()))
-                                         .toStdString());
-        }
+        const std::vector<std::uint8_t> xls = sheet::xls::writeBytes(model);
+        outputs.emplace_back(request.xlsPath,
+                             QByteArray(reinterpret_cast<const char*>(xls.data()), qsizetype(xls.size())));
     }
     if (!request.pngPath.isEmpty())
-        writeWhole(request.pngPath, png);
+        outputs.emplace_back(request.pngPath, png);
     if (!request.pdfPath.isEmpty())
-        writeWhole(request.pdfPath, pdf);
+        outputs.emplace_back(request.pdfPath, pdf);
+    writeAll(outputs);
 
     otl::mReportBook->Close();
     otl::mReportBook.reset();

@@ -138,8 +138,27 @@ QString displayText(const Cell& cell) {
 
 namespace {
 
+// Shaping a text is what auto-fitting a long list spends its time on, and the same
+// words and single characters come back in every row, so the font remembers their
+// widths; exact, as a width depends on nothing else. Whole paragraphs and lines
+// rarely repeat: not kept.
+double wordAdvance(const CellFont& font, const QString& text) {
+    constexpr qsizetype kLongest = 48;
+    constexpr std::size_t kMostEntries = 1 << 16;
+    if (text.size() > kLongest)
+        return font.metrics.horizontalAdvance(text);
+    if (const auto it = font.wordWidths.find(text); it != font.wordWidths.end())
+        return it->second;
+    if (font.wordWidths.size() >= kMostEntries)
+        font.wordWidths.clear();
+    const double w = font.metrics.horizontalAdvance(text);
+    font.wordWidths.emplace(text, w);
+    return w;
+}
+
 // Greedy breaking of one paragraph (no line feeds) into lines of at most `width` pixels.
-void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double width, QStringList& lines) {
+void breakParagraph(const QString& paragraph, const CellFont& font, double width, QStringList& lines) {
+    const QFontMetricsF& fm = font.metrics;
     if (fm.horizontalAdvance(paragraph) <= width) {
         lines.push_back(paragraph);
         return;
@@ -169,7 +188,7 @@ void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double wi
         }
         if (!line.isEmpty())
             flush();
-        if (fm.horizontalAdvance(word) <= width) {
+        if (wordAdvance(font, word) <= width) {
             line = word;
             continue;
         }
@@ -179,7 +198,7 @@ void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double wi
         for (qsizetype i = 0; i < word.size();) {
             const qsizetype len = word[i].isHighSurrogate() && i + 1 < word.size() ? 2 : 1;
             const QString ch = word.mid(i, len);
-            const double w = fm.horizontalAdvance(ch);
+            const double w = wordAdvance(font, ch);
             if (!part.isEmpty() && partWidth + w > width) {
                 lines.push_back(part);
                 part.clear();
@@ -207,7 +226,7 @@ QStringList breakLines(const QString& text, const CellFont& font, double width, 
     QStringList lines;
     width = std::max(width, 1.0);
     for (const QString& paragraph : cleaned.split(u'\n'))
-        breakParagraph(paragraph, font.metrics, width, lines);
+        breakParagraph(paragraph, font, width, lines);
     return lines;
 }
 

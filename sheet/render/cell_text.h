@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <unordered_map>
+
 namespace sheet {
 
 // Maps the fonts the workbook names to the free look-alikes installed on Linux
@@ -32,6 +34,8 @@ struct CellFont {
     QFontMetricsF metrics;
     double ascent = 0;
     int lineHeight = 0; // one line of text including the cell's padding and grid line
+    // Widths of words and characters already measured, for line breaking.
+    mutable std::unordered_map<QString, double> wordWidths;
 };
 
 // Cached per thread; the reference stays valid for the thread's lifetime.

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <stdexcept>
+#include <variant>
 
 namespace OrganizationalTelephoneList {
 namespace om = sheet::om;
@@ -36,7 +37,8 @@ struct RowSpec {
     const char* rows;
     double height;
 };
-constexpr std::array<RowSpec, 5> kRowHeights{{{"1:1", 11.25}, {"2:2", 34.5}, {"3:3", 5.25}, {"4:4", 13.5}, {"5:5", 14}}};
+constexpr std::array<RowSpec, 5> kRowHeights{
+    {{"1:1", 11.25}, {"2:2", 34.5}, {"3:3", 5.25}, {"4:4", 13.5}, {"5:5", 14}}};
 
 // Table field position 0..7 goes to columns B..I.
 constexpr std::array<char, 8> kFieldColumns{'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I'};
@@ -47,7 +49,9 @@ sheet::SpreadsheetApp& app() {
     return *mReportApp;
 }
 
-std::string cellName(char column, int row) { return std::string(1, column) + std::to_string(row); }
+std::string cellName(char column, int row) {
+    return std::string(1, column) + std::to_string(row);
+}
 
 // Where the table's cursor stood, so the user's selected row survives the layout.
 // An empty table has no row to bookmark; its BOF/EOF state is kept instead.
@@ -112,7 +116,13 @@ int WriteDataRows(PhoneListTable& table) {
 
 void WriteCell(const std::string& range, const QString& text, bool merge) {
     app().Range(range).Select();
-    app().ActiveCell().setFormulaR1C1(text.toStdString());
+    const om::Range cell = app().ActiveCell();
+    const std::string typed = text.toStdString();
+    cell.setFormulaR1C1(typed);
+    // Typed input turns "12345" into a number, which a narrow column shows as "###"
+    // or 1.2E+10 and a reader gets back as 12345.0. Every entry of the list is text.
+    if (std::holds_alternative<double>(cell.Value()))
+        cell.model().cellAt(cell.Row() - 1, cell.Column() - 1).value = typed;
     if (merge)
         app().Selection().Merge();
 }

@@ -96,6 +96,26 @@ private slots:
         }
     }
 
+    void refusesTheRowOneTooManyWhereItStands() {
+        QByteArray csv = "Last Name,First Name,Spouse/Kids,Address,Home Number,Work Number,Cell Number,E-mail\n";
+        for (int i = 0; i < kMaxListRows; ++i)
+            csv += "x\n";
+        QCOMPARE(parsePhoneListCsv(csv, QStringLiteral("in.csv")).size(), size_t(kMaxListRows));
+        QCOMPARE(errorOf(csv + "\"two\nlines\"\n"),
+                 QStringLiteral("in.csv:10002: more than 10000 rows; the list holds no more"));
+
+        sheet::Workbook plain;
+        sheet::Sheet& p = plain.addSheet("Sheet1");
+        p.cellAt(kMaxListRows, 0).value = std::string("last");
+        try {
+            phoneListFromWorkbook(plain, QStringLiteral("plain.xls"));
+            QFAIL("no error");
+        } catch (const InputError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()),
+                     QStringLiteral("plain.xls:10001: more than 10000 rows; the list holds no more"));
+        }
+    }
+
     void missingFileNamesTheFile() {
         try {
             readPhoneListCsv(QStringLiteral("/nonexistent/list.csv"));

@@ -1,0 +1,353 @@
+#!/usr/bin/env python3
+"""Runs quorvel-tabwright-export as a process: every input kind, every output
+kind, and every kind of bad input, checked with xlrd, pdfinfo/pdftotext and
+LibreOffice.
+
+usage: check_export_command.py EXPORT_COMMAND WORK_DIR
+"""
+import csv
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zlib
+
+import xlrd
+
+EXPORT, WORK = sys.argv[1], sys.argv[2]
+failures = []
+
+NAMES = ["Last Name", "First Name", "Spouse/Kids", "Address", "Home Number", "Work Number", "Cell Number", "E-mail"]
+EXAMPLES = [
+    ["Darezo", "Zivo", "Jess", "West Hills dr", "(989) 923-4508", "", "", ""],
+    ["Vivaduvu", "Dediz", "", "", "", "", "", "dediz.vivaduvu@example.com"],
+    ["Veruzu", "Vorod", "James, Ben, Dana", "", "", "(995) 267-8237 work", "", ""],
+]
+# Pixel widths of columns A..I (round(characters x 7) + 5) and heights of rows 1..4.
+COLUMN_PX = [19, 78, 75, 96, 178, 99, 92, 92, 134]
+FIXED_ROW_PX = [15, 46, 7, 18]
+
+
+def fail(msg):
+    failures.append(msg)
+    print("FAIL:", msg)
+
+
+def expect(name, got, want):
+    if got != want:
+        fail(f"{name}: got {got!r}, expected {want!r}")
+        return False
+    return True
+
+
+def run(args, config=None):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=config or CFG_EMPTY)
+    res = subprocess.run([EXPORT] + args, env=env, capture_output=True, text=True, timeout=900)
+    # A sanitizer build reports faults on stderr; on the error paths the exit status alone would hide them.
+    if "Sanitizer" in res.stderr or "runtime error:" in res.stderr:
+        fail(f"{args}: {res.stderr[:2000]}")
+    return res
+
+
+def run_ok(name, args, config=None):
+    res = run(args, config)
+    if res.returncode != 0:
+        fail(f"{name}: exit {res.returncode}: {res.stderr.strip()}")
+    return res
+
+
+def write_csv(path, rows, header=False):
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        w = csv.writer(f, lineterminator="\r\n")
+        if header:
+            w.writerow(NAMES)
+        w.writerows(rows)
+
+
+def ini_value(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def write_store(config_dir, rows, last_updated=None):
+    os.makedirs(config_dir, exist_ok=True)
+    lines = ["[Quorvel%20Tabwright]", f"RowCount={len(rows)}"]
+    if last_updated is not None:
+        lines.append(f"Last%20Updated={ini_value(last_updated)}")
+    for r, row in enumerate(rows, 1):
+        for c, value in enumerate(row, 1):
+            lines.append(f"RowSource{c}%20{r}={ini_value(value)}")
+    with open(os.path.join(config_dir, "Brenmoor.ini"), "w", encoding="utf-8") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def list_of(xls):
+    """The list as the sheet holds it: rows 5 on, columns B to I, as text."""
+    sh = xlrd.open_workbook(xls).sheet_by_index(0)
+    rows = []
+    for r in range(4, sh.nrows):
+        row = []
+        for c in range(1, 9):
+            v = sh.cell_value(r, c) if c < sh.ncols else ""
+            row.append(v if isinstance(v, str) else "%.15g" % v)
+        rows.append(row)
+    return rows
+
+
+def row_heights_px(xls):
+    sh = xlrd.open_workbook(xls, formatting_info=True).sheet_by_index(0)
+    return [round(sh.rowinfo_map[r].height / 20 * 96 / 72) for r in range(sh.nrows)]
+
+
+def png_pixels(path):
+    """Width, height and an RGB getter of an 8-bit RGB or RGBA PNG."""
+    data = open(path, "rb").read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        return None
+    pos, idat, ihdr = 8, b"", None
+    while pos < len(data):
+        size, kind = struct.unpack_from(">I4s", data, pos)
+        body = data[pos + 8 : pos + 8 + size]
+        if kind == b"IHDR":
+            ihdr = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + size
+    width, height, depth, colour_type = ihdr[:4]
+    if depth != 8 or colour_type not in (2, 6):
+        fail(f"{path}: PNG of bit depth {depth}, colour type {colour_type}")
+        return width, height, None
+    bpp = 3 if colour_type == 2 else 4
+    raw = zlib.decompress(idat)
+    stride = width * bpp
+    rows, prev, pos = [], bytearray(stride), 0
+    for _ in range(height):
+        ftype, line = raw[pos], bytearray(raw[pos + 1 : pos + 1 + stride])
+        pos += 1 + stride
+        for i in range(stride):
+            a = line[i - bpp] if i >= bpp else 0
+            b = prev[i]
+            c = prev[i - bpp] if i >= bpp else 0
+            if ftype == 1:
+                line[i] = (line[i] + a) & 255
+            elif ftype == 2:
+                line[i] = (line[i] + b) & 255
+            elif ftype == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif ftype == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(line)
+        prev = line
+    return width, height, lambda x, y: "%02X%02X%02X" % tuple(rows[y][x * bpp : x * bpp + 3])
+
+
+def pdf_info(pdf):
+    out = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True, check=True).stdout
+    fields = dict(line.split(":", 1) for line in out.splitlines() if ":" in line)
+    size = fields["Page size"].split()
+    return int(fields["Pages"]), round(float(size[0])), round(float(size[2]))
+
+
+def pdf_text(pdf):
+    return subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True, check=True).stdout
+
+
+def check_inputs(tmp):
+    # --help
+    res = run(["--help"])
+    expect("--help exit", res.returncode, 0)
+    if "--csv FILE" not in res.stdout or "--xls FILE" not in res.stdout:
+        fail("--help does not describe --csv and --xls")
+
+    # The stored list, as the program would show it at its next start.
+    cfg = os.path.join(tmp, "cfg-stored")
+    write_store(cfg, EXAMPLES, "12/08/2026 10:15")
+    out = os.path.join(tmp, "stored.xls")
+    run_ok("stored list", [out], cfg)
+    if os.path.exists(out):
+        expect("stored list", list_of(out), EXAMPLES)
+        expect("stored stamp", xlrd.open_workbook(out).sheet_by_index(0).cell_value(1, 8), "12/08/2026 10:15")
+
+    # Stored text comes back exactly, whatever it looks like.
+    odd = [[" lead", "trail ", "=1+1", "\U0001F4DE \u0416", "a, b", 'q"q', "tab\tx", "0123"], ["12345", "1e5", "", "", "", "", "", ""]]
+    cfg = os.path.join(tmp, "cfg-odd")
+    write_store(cfg, odd)
+    out = os.path.join(tmp, "stored-odd.xls")
+    run_ok("stored odd text", [out], cfg)
+    if os.path.exists(out):
+        expect("stored odd text", list_of(out), odd)
+
+    # CSV with a header line, quoting, UTF-8 and line breaks in fields.
+    rows = EXAMPLES + [["Ölund", 'say "hi"', "a,b", "1 Rd\nFlat 2", "", "", "", "\U0001F4DE"], ["Solo"]]
+    src = os.path.join(tmp, "in.csv")
+    write_csv(src, rows, header=True)
+    out = os.path.join(tmp, "from-csv.xls")
+    run_ok("--csv", ["--csv", src, out])
+    want = [r + [""] * (8 - len(r)) for r in rows]
+    if os.path.exists(out):
+        expect("--csv list", list_of(out), want)
+
+        # A workbook this program made reads back as the same list.
+        again = os.path.join(tmp, "from-own-xls.xls")
+        run_ok("--xls own workbook", ["--xls", out, again])
+        if os.path.exists(again):
+            expect("--xls own workbook", list_of(again), want)
+
+    # Plain tables from column A, made by LibreOffice from CSV, with and without a header.
+    plain = [["Darezo", "Zivo", "Jess", "West Hills dr", "(989) 923-4508", "", "", ""], ["Veruzu", "Vorod", "", "", "", "", "", "v@example.com"]]
+    lo_in = os.path.join(tmp, "lo-in")
+    os.makedirs(lo_in)
+    write_csv(os.path.join(lo_in, "plain-header.csv"), plain, header=True)
+    write_csv(os.path.join(lo_in, "plain-bare.csv"), plain)
+    lo_out = os.path.join(tmp, "lo-out")
+    profile = tempfile.mkdtemp(dir=tmp, prefix="lo-profile-")
+    subprocess.run(
+        ["soffice", "--headless", f"-env:UserInstallation=file://{profile}", "--convert-to", "xls", "--outdir", lo_out,
+         os.path.join(lo_in, "plain-header.csv"), os.path.join(lo_in, "plain-bare.csv")],
+        check=True, capture_output=True, timeout=600)
+    for name in ("plain-header", "plain-bare"):
+        out = os.path.join(tmp, f"from-{name}.xls")
+        run_ok(f"--xls {name}", ["--xls", os.path.join(lo_out, name + ".xls"), out])
+        if os.path.exists(out):
+            expect(f"--xls {name}", list_of(out), plain)
+
+
+def check_bad_input(tmp):
+    out = os.path.join(tmp, "never.xls")
+    png = os.path.join(tmp, "never.png")
+
+    def bad(name, args, *needles):
+        res = run(args + ["--png", png, out])
+        if res.returncode == 0:
+            fail(f"{name}: exit status 0")
+        for needle in needles:
+            if needle not in res.stderr:
+                fail(f"{name}: message {res.stderr.strip()!r} lacks {needle!r}")
+        for left in (out, png):
+            if os.path.exists(left):
+                fail(f"{name}: {os.path.basename(left)} was written")
+                os.remove(left)
+        stray = [f for f in os.listdir(tmp) if f.startswith("never")]
+        if stray:
+            fail(f"{name}: left {stray}")
+
+    def csv_file(name, data):
+        path = os.path.join(tmp, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    missing = os.path.join(tmp, "missing.csv")
+    bad("missing file", ["--csv", missing], missing)
+    bad("a folder as the list", ["--csv", tmp], tmp)
+    p = csv_file("nine.csv", b"a,b\n1,2,3,4,5,6,7,8,9\n")
+    bad("nine fields", ["--csv", p], p + ":2:", "8")
+    p = csv_file("long.csv", b"ok\nok\n" + b"x" * 1025 + b"\n")
+    bad("long field", ["--csv", p], p + ":3:", "1025")
+    p = csv_file("latin1.csv", b"Darezo\nM\xfcller\n")
+    bad("invalid UTF-8", ["--csv", p], p + ":2:", "UTF-8")
+    p = csv_file("text.xls", b"Last Name,First Name\nDarezo,Zivo\n")
+    bad("not a workbook", ["--xls", p], p)
+    bad("missing workbook", ["--xls", missing.replace(".csv", ".xls")], "missing.xls")
+
+    # Outputs that cannot be written: nothing at all is left behind.
+    src = csv_file("good.csv", b"Darezo,Zivo\n")
+    regular = csv_file("regular-file", b"")
+    for where in (os.path.join(tmp, "no-such-folder", "out.xls"), os.path.join(regular, "out.xls"), "/proc/quorvel-out.xls"):
+        res = run(["--csv", src, "--png", png, where])
+        if res.returncode == 0 or where not in res.stderr:
+            fail(f"unwritable {where}: exit {res.returncode}, message {res.stderr.strip()!r}")
+        if os.path.exists(png):
+            fail(f"unwritable {where}: the picture was written anyway")
+            os.remove(png)
+        res = run(["--csv", src, "--png", where, out])
+        if res.returncode == 0 or where not in res.stderr:
+            fail(f"unwritable picture {where}: exit {res.returncode}, message {res.stderr.strip()!r}")
+        if os.path.exists(out):
+            fail(f"unwritable picture {where}: the workbook was written anyway")
+            os.remove(out)
+
+    # An existing output survives a failed run unchanged.
+    keep = os.path.join(tmp, "keep.xls")
+    with open(keep, "wb") as f:
+        f.write(b"old")
+    run(["--csv", os.path.join(tmp, "nine.csv"), keep])
+    expect("old output after bad input", open(keep, "rb").read(), b"old")
+
+
+def check_outputs(tmp):
+    src = os.path.join(tmp, "examples.csv")
+    write_csv(src, EXAMPLES)
+    xls, png, pdf = (os.path.join(tmp, "examples." + e) for e in ("xls", "png", "pdf"))
+    run_ok("all outputs", ["--csv", src, "--png", png, "--pdf", pdf, xls])
+    if not all(os.path.exists(p) for p in (xls, png, pdf)):
+        fail("all outputs: a file is missing")
+        return
+
+    # The picture: the used range A1:I7 at 96 dpi, edge line included.
+    heights = FIXED_ROW_PX + row_heights_px(xls)[4:]
+    decoded = png_pixels(png)
+    if decoded is None:
+        fail("--png did not write a PNG")
+        return
+    width, height, pixel = decoded
+    expect("picture size", (width, height), (1 + sum(COLUMN_PX), 1 + sum(heights)))
+    if pixel and (width, height) == (1 + sum(COLUMN_PX), 1 + sum(heights)):
+        x_h = 1 + sum(COLUMN_PX[:7]) + COLUMN_PX[7] // 2  # middle of column H: no text in the examples
+        x_i = 1 + sum(COLUMN_PX[:8]) + COLUMN_PX[8] - 10  # right end of the header's "E-mail" cell
+        y = [1 + sum(heights[:r]) + heights[r] // 2 for r in range(len(heights))]
+        expect("header fill", pixel(x_i, y[3]), "003366")
+        expect("first row fill", pixel(x_h, y[4]), "FFFFFF")
+        expect("second row fill", pixel(x_h, y[5]), "FFFFCC")
+        expect("third row fill", pixel(x_h, y[6]), "FFFFFF")
+        expect("left margin column", pixel(5, y[5]), "FFFFFF")
+
+    # The print: landscape A4, one page, real text.
+    expect("pdf pages and size", pdf_info(pdf), (1, 842, 595))
+    text = pdf_text(pdf)
+    for word in [w for row in EXAMPLES for w in row[:2]] + ["Our Organization", "Last Updated", "E-mail"]:
+        if word not in text:
+            fail(f"pdf text lacks {word!r}")
+
+    # A long list prints on more pages, never shrunk below 10 %.
+    rows = [[f"Sur{i}", f"Giv{i}", "", f"{i} Long Road", "", "", "", ""] for i in range(1, 10001)]
+    big = os.path.join(tmp, "big.csv")
+    write_csv(big, rows)
+    big_pdf = os.path.join(tmp, "big.pdf")
+    big_xls = os.path.join(tmp, "big.xls")
+    run_ok("10,000 rows", ["--csv", big, "--pdf", big_pdf, big_xls])
+    if os.path.exists(big_pdf):
+        pages, w, h = pdf_info(big_pdf)
+        expect("10,000 rows: page size", (w, h), (842, 595))
+        sheet_pt = (sum(FIXED_ROW_PX) + sum(row_heights_px(big_xls)[4:])) * 0.75
+        fewest = int(sheet_pt * 0.10 // (595 - 72))  # pages at 10 %, the top and bottom margins off
+        if pages <= max(1, fewest - 1):
+            fail(f"10,000 rows: {pages} pages; at 10 % the sheet needs more than {fewest}")
+        text = pdf_text(big_pdf)
+        for i in (1, 5000, 10000):
+            if f"Sur{i}" not in text or f"Giv{i}" not in text:
+                fail(f"10,000 rows: pdf text lacks row {i}")
+
+
+def main():
+    global CFG_EMPTY
+    os.makedirs(WORK, exist_ok=True)
+    tmp = tempfile.mkdtemp(dir=WORK, prefix="export-")
+    CFG_EMPTY = os.path.join(tmp, "cfg-empty")
+    os.makedirs(CFG_EMPTY)
+    for part in (check_inputs, check_bad_input, check_outputs):
+        sub = os.path.join(tmp, part.__name__)
+        os.makedirs(sub)
+        part(sub)
+    if failures:
+        print(f"{len(failures)} failure(s)")
+        sys.exit(1)
+    shutil.rmtree(tmp, ignore_errors=True)
+    print("all checks passed")
+
+
+if __name__ == "__main__":
+    main()
