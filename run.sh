@@ -19,7 +19,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-urw-base35 fonts-liberation2 fontconfig
     python3 python3-xlrd gnumeric libreoffice-calc-nogui poppler-utils
-    xvfb xauth clang libclang-rt-14-dev
+    xvfb xauth clang clang-format libclang-rt-14-dev
 )
 if [ "$mode" = "--bench" ]; then
     packages+=(python3-xlwt libspreadsheet-writeexcel-perl hyperfine)
