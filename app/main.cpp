@@ -1,9 +1,11 @@
 #include "phonelist/main_window.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-tabwright.svg")));
     Form1 form;
     form.show();
     return QApplication::exec();
