@@ -33,6 +33,9 @@ QFont qtFont(const Font& font) {
     // measured at 96 dpi still fits when painted zoomed.
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setKerning(false);
+    // Cells show characters one after the other, as the spreadsheet does: no
+    // ligatures, and widths that add up, so measuring stays cheap and exact.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 
@@ -41,6 +44,19 @@ CellFont::CellFont(const Font& model) : font(qtFont(model)), metrics(font) {
     // One pixel above the text and the grid line below it, like the spreadsheet's
     // 17 px rows for a 13 px font.
     lineHeight = static_cast<int>(std::ceil(metrics.ascent() + metrics.descent() - 1e-6)) + 2;
+    for (char16_t c = kFirstTabled; c <= kLastTabled; ++c)
+        mAdvances[c - kFirstTabled] = metrics.horizontalAdvance(QChar(c));
+}
+
+double CellFont::advance(const QString& text) const {
+    double width = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < kFirstTabled || c > kLastTabled)
+            return metrics.horizontalAdvance(text);
+        width += mAdvances[c - kFirstTabled];
+    }
+    return width;
 }
 
 namespace {
@@ -139,8 +155,8 @@ QString displayText(const Cell& cell) {
 namespace {
 
 // Greedy breaking of one paragraph (no line feeds) into lines of at most `width` pixels.
-void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double width, QStringList& lines) {
-    if (fm.horizontalAdvance(paragraph) <= width) {
+void breakParagraph(const QString& paragraph, const CellFont& fm, double width, QStringList& lines) {
+    if (fm.advance(paragraph) <= width) {
         lines.push_back(paragraph);
         return;
     }
@@ -163,13 +179,13 @@ void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double wi
         if (word.isEmpty())
             break; // trailing spaces: nothing more to show
         const QString candidate = line.isEmpty() ? word : line + paragraph.mid(start, pos - start);
-        if (fm.horizontalAdvance(candidate) <= width) {
+        if (fm.advance(candidate) <= width) {
             line = candidate;
             continue;
         }
         if (!line.isEmpty())
             flush();
-        if (fm.horizontalAdvance(word) <= width) {
+        if (fm.advance(word) <= width) {
             line = word;
             continue;
         }
@@ -179,7 +195,7 @@ void breakParagraph(const QString& paragraph, const QFontMetricsF& fm, double wi
         for (qsizetype i = 0; i < word.size();) {
             const qsizetype len = word[i].isHighSurrogate() && i + 1 < word.size() ? 2 : 1;
             const QString ch = word.mid(i, len);
-            const double w = fm.horizontalAdvance(ch);
+            const double w = fm.advance(ch);
             if (!part.isEmpty() && partWidth + w > width) {
                 lines.push_back(part);
                 part.clear();
@@ -207,7 +223,7 @@ QStringList breakLines(const QString& text, const CellFont& font, double width, 
     QStringList lines;
     width = std::max(width, 1.0);
     for (const QString& paragraph : cleaned.split(u'\n'))
-        breakParagraph(paragraph, font.metrics, width, lines);
+        breakParagraph(paragraph, font, width, lines);
     return lines;
 }
 

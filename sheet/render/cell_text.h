@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 namespace sheet {
 
 // Maps the fonts the workbook names to the free look-alikes installed on Linux
@@ -28,10 +30,21 @@ QFont qtFont(const Font& font);
 struct CellFont {
     explicit CellFont(const Font& font);
 
+    // Width of text on one line, exactly as metrics.horizontalAdvance() gives it.
+    // Cells are laid out without shaping (no kerning, no ligatures), so a line of
+    // printable ASCII is the sum of its characters' advances; that sum comes from
+    // a table, since sheets measure every cell's text and shaping each one is slow.
+    double advance(const QString& text) const;
+
     QFont font;
     QFontMetricsF metrics;
     double ascent = 0;
     int lineHeight = 0; // one line of text including the cell's padding and grid line
+
+private:
+    static constexpr char16_t kFirstTabled = u' ';
+    static constexpr char16_t kLastTabled = u'~';
+    std::array<double, kLastTabled - kFirstTabled + 1> mAdvances{};
 };
 
 // Cached per thread; the reference stays valid for the thread's lifetime.

@@ -214,14 +214,14 @@ private:
         item.lines = breakLines(displayText(cell), font, room, wrap);
         double widest = 0;
         for (const QString& line : std::as_const(item.lines))
-            widest = std::max(widest, font.metrics.horizontalAdvance(line));
+            widest = std::max(widest, font.advance(line));
         if (widest > room && number) {
             // A number never runs on or shows in part: it drops decimals to fit,
             // and turns into "#" across the cell when even that fails.
             QString fitting;
             for (int chars = kGeneralChars - 1; chars >= 1 && fitting.isEmpty(); --chars) {
                 const QString shorter = generalNumber(*cell.number(), chars);
-                if (!shorter.isEmpty() && font.metrics.horizontalAdvance(shorter) <= room)
+                if (!shorter.isEmpty() && font.advance(shorter) <= room)
                     fitting = shorter;
             }
             if (fitting.isEmpty()) {
@@ -299,7 +299,7 @@ private:
                 continue;
             double x = box.left() + kTextPadLeft;
             if (item.align != HAlign::Left) {
-                const double w = font.metrics.horizontalAdvance(line);
+                const double w = font.advance(line);
                 x += item.align == HAlign::Right ? room - w : (room - w) / 2;
             }
             // Whole pixels: crisp at 96 dpi, and a recorded picture replays at the same spot.

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <limits>
+#include <tuple>
 
 using namespace sheet;
 namespace pls = phone_list_sheet;
@@ -76,6 +77,7 @@ private slots:
     void numbersShowInGeneralFormat_data();
     void numbersShowInGeneralFormat();
     void breaksLinesAtSpacesWithinTheWidth();
+    void advanceAgreesWithTheFontMetrics();
     void autoFitCountsWrappedLines();
     void autoFitOfRowsWithoutText();
     void wrappedTextPaintsInTheLinesAutoFitCounted();
@@ -264,6 +266,43 @@ void TestSheetRender::breaksLinesAtSpacesWithinTheWidth() {
         QVERIFY(!piece.isEmpty() && font.metrics.horizontalAdvance(piece) <= 60);
     // Even a column narrower than one character shows every character.
     QCOMPARE(breakLines(QStringLiteral("abc"), font, 0, true).join(QString()), QStringLiteral("abc"));
+}
+
+void TestSheetRender::advanceAgreesWithTheFontMetrics() {
+    // Every pair of printable ASCII characters (ligature and kerning pairs among
+    // them), whole phone-list lines, and text outside the table in all fonts the
+    // sheet uses: the sum of advances is the width Qt lays the line out in.
+    QStringList texts{QString::fromUtf8(pls::kLongAddress),
+                      QStringLiteral("office@fiefdom.example"),
+                      QStringLiteral("Fitzgerald-Moore"),
+                      QStringLiteral("(989) 923-4508"),
+                      QStringLiteral("Zo\u00eb M\u00fcller"),
+                      QStringLiteral("tab\there"),
+                      QString()};
+    QString pairs;
+    for (char16_t a = u' '; a <= u'~'; ++a)
+        for (char16_t b = u' '; b <= u'~'; ++b) {
+            pairs.clear();
+            pairs.append(QChar(a)).append(QChar(b));
+            texts << pairs;
+        }
+    for (const auto& [name, size, bold] :
+         {std::tuple{"Century Gothic", 10.0, false}, std::tuple{"Century Gothic", 20.0, false},
+          std::tuple{"Century Gothic", 8.0, true}, std::tuple{"Arial", 10.0, false}}) {
+        Font model;
+        model.name = name;
+        model.size = size;
+        model.bold = bold;
+        const CellFont& font = cellFont(model);
+        for (const QString& text : std::as_const(texts))
+            if (font.advance(text) != font.metrics.horizontalAdvance(text))
+                QFAIL(qPrintable(QStringLiteral("%1 %2: \"%3\" is %4 by the table, %5 by Qt")
+                                     .arg(QLatin1String(name))
+                                     .arg(size)
+                                     .arg(text)
+                                     .arg(font.advance(text))
+                                     .arg(font.metrics.horizontalAdvance(text))));
+    }
 }
 
 void TestSheetRender::autoFitCountsWrappedLines() {
