@@ -84,6 +84,7 @@ private slots:
     void phoneListPicture();
     void gridlinesOnlyWhereCellsHaveNoFill();
     void borderWeightsAndStyles();
+    void thinLinesInRunsPaintAsCellByCell();
     void textRunsOnIntoEmptyNeighbours();
     void alignsTextInTallRows();
     void mergedAreaPaintsAsOneCell();
@@ -469,6 +470,41 @@ void TestSheetRender::gridlinesOnlyWhereCellsHaveNoFill() {
     QCOMPARE(rgb(image, filled.center().x(), filled.bottom()), red);
     QCOMPARE(rgb(image, filled.center().x(), filled.center().y()), red);
     QCOMPARE(rgb(image, g.cellRect(0, 0).center().x(), g.cellRect(0, 0).center().y()), 0xFFFFFFu);
+}
+
+void TestSheetRender::thinLinesInRunsPaintAsCellByCell() {
+    // Thin lines of several colours, some cells without, on both sides of cell
+    // edges, plus merged areas. One medium line far to the right sends the whole
+    // range down the line-by-line path; without it the same lines are painted in
+    // runs. Everything away from that one line must match pixel for pixel.
+    for (const unsigned seed : {1u, 7u, 42u}) {
+        Workbook wb;
+        Sheet& s = wb.addSheet("S");
+        unsigned state = seed;
+        const auto next = [&state](unsigned n) {
+            state = state * 1103515245u + 12345u;
+            return (state >> 16) % n;
+        };
+        const std::array<ColorIndex, 4> colors{kAutomatic, 15, 10, 5};
+        for (int r = 0; r < 14; ++r)
+            for (int c = 0; c < 6; ++c)
+                for (const Edge e : {Edge::Left, Edge::Top, Edge::Right, Edge::Bottom})
+                    if (next(3) != 0)
+                        pls::edit(wb, s, r, c,
+                                  [&](CellFormat& f) { f.border(e) = Border{kLineThin, colors[next(4)]}; });
+        s.merged.push_back(CellRange{3, 1, 4, 2});
+        s.merged.push_back(CellRange{8, 3, 8, 5});
+        const CellRange range{0, 0, 14, 8};
+        const QImage runs = renderImage(wb, s, range);
+        const QRect medium = SheetGeometry(s, range).cellRect(0, 8).adjusted(-3, -3, 3, 3);
+        pls::edit(wb, s, 0, 8, [](CellFormat& f) { f.border(Edge::Right) = Border{2, kAutomatic}; });
+        const QImage oneByOne = renderImage(wb, s, range);
+        QCOMPARE(runs.size(), oneByOne.size());
+        for (int y = 0; y < runs.height(); ++y)
+            for (int x = 0; x < runs.width(); ++x)
+                if (!medium.contains(x, y) && runs.pixel(x, y) != oneByOne.pixel(x, y))
+                    QFAIL(qPrintable(QStringLiteral("seed %1: pixel %2,%3 differs").arg(seed).arg(x).arg(y)));
+    }
 }
 
 void TestSheetRender::borderWeightsAndStyles() {
