@@ -66,22 +66,29 @@ timings="$work/peers.tsv"
 : >"$timings"
 if command -v hyperfine >/dev/null 2>&1; then
     for i in "${!cmds[@]}"; do
-        hyperfine --style none --warmup 1 --runs "$runs" --export-json "$work/peer$i.json" "${cmds[$i]}" >/dev/null
-        "$py" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print("%s\t%f\t%f" % (sys.argv[2], r["mean"], r["stddev"] or 0))' \
+        if ! hyperfine --style none --warmup 1 --runs "$runs" --export-json "$work/peer$i.json" "${cmds[$i]}" >/dev/null; then
+            echo "${names[$i]} failed; left out of the table" >&2
+            continue
+        fi
+        "$py" -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print("%s\t%f\t%f\t%f" % (sys.argv[2], r["mean"], r["stddev"] or 0, r["user"] + r["system"]))' \
             "$work/peer$i.json" "${names[$i]}" >>"$timings"
     done
 else
     for i in "${!cmds[@]}"; do
         bash -c "${cmds[$i]}" >/dev/null 2>&1 # warm-up
         "$py" - "${names[$i]}" "$runs" "${cmds[$i]}" >>"$timings" <<'PY'
-import statistics, subprocess, sys, time
+import os, statistics, subprocess, sys, time
 name, runs, cmd = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 t = []
+cpu = []
 for _ in range(runs):
+    before = os.times()
     start = time.perf_counter()
     subprocess.run(["bash", "-c", cmd], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     t.append(time.perf_counter() - start)
-print("%s\t%f\t%f" % (name, statistics.mean(t), statistics.stdev(t) if len(t) > 1 else 0))
+    after = os.times()
+    cpu.append(after.children_user + after.children_system - before.children_user - before.children_system)
+print("%s\t%f\t%f\t%f" % (name, statistics.mean(t), statistics.stdev(t) if len(t) > 1 else 0, statistics.mean(cpu)))
 PY
     done
 fi
@@ -89,20 +96,27 @@ fi
 "$py" - "$rows" "$timings" "${results[@]}" <<'PY'
 import json, os, sys
 rows, timings, files = sys.argv[1], sys.argv[2], sys.argv[3:]
-print("Benchmarks (Google Benchmark, real time per iteration)")
-print("%-16s %-48s %12s  %s" % ("binary", "benchmark", "time", "counters"))
+print("Benchmarks (Google Benchmark, per iteration: real time and CPU time)")
+print("%-16s %-56s %12s %12s  %s" % ("binary", "benchmark", "real", "cpu", "counters"))
 for path in files:
     binary = os.path.basename(path)[:-5]
     for b in json.load(open(path))["benchmarks"]:
         if b.get("run_type") == "aggregate":
             continue
-        extra = ", ".join("%s=%g" % (k, b[k]) for k in ("peak_MB", "file_bytes") if k in b)
-        print("%-16s %-48s %9.3f %-2s  %s" % (binary, b["name"], b["real_time"], b["time_unit"], extra))
+        extra = ", ".join("%s=%g" % (k, b[k]) for k in ("peak_MB", "file_bytes", "picture_bytes") if k in b)
+        unit = b["time_unit"]
+        print("%-16s %-56s %9.3f %-2s %9.3f %-2s  %s" % (binary, b["name"].replace("/process_time/real_time", ""),
+                                                       b["real_time"], unit, b["cpu_time"], unit, extra))
 print()
 print("Phone list of %s entries to .xls, process to process (mean of the runs)" % rows)
 peers = [line.rstrip("\n").split("\t") for line in open(timings) if line.strip()]
-base = float(peers[0][1])
-print("%-26s %10s %10s %14s" % ("writer", "mean s", "stddev s", "vs export"))
-for name, mean, sd in peers:
-    print("%-26s %10.3f %10.3f %13.1fx" % (name, float(mean), float(sd), float(mean) / base))
+base = next((p for p in peers if p[0] == "quorvel-tabwright-export"), None)
+if base is None:
+    sys.exit("quorvel-tabwright-export could not be timed")
+wall, cpu = float(base[1]), float(base[3])
+print("%-26s %10s %10s %10s %12s %12s" % ("writer", "wall s", "stddev s", "cpu s", "wall ratio", "cpu ratio"))
+for name, mean, sd, used in peers:
+    print("%-26s %10.3f %10.3f %10.3f %11.1fx %11.1fx" % (name, float(mean), float(sd), float(used),
+                                                         float(mean) / wall, float(used) / cpu))
+print("(ratios: how many times longer than quorvel-tabwright-export; cpu = user + system of the process tree)")
 PY

@@ -667,8 +667,12 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
             const int width = column.hidden ? 0 : column.width ? columnWidthPx(*column.width) : kDefaultColumnWidthPx;
             if (f.wrap && cell.text() && width > 0 && !merged(static_cast<int>(c))) {
                 const CellFont& font = cellFont(f.font);
-                const QStringList lines = breakLines(displayText(cell), font, textWidth(width), true);
-                px = std::max(px, static_cast<int>(lines.size()) * font.lineHeight);
+                const QString text = displayText(cell);
+                const double room = textWidth(width);
+                // Most cells hold one line that fits; only the others need breaking.
+                const bool oneLineFits = !text.contains(u'\n') && !text.contains(u'\r') && font.advance(text) <= room;
+                const int lines = oneLineFits ? 1 : static_cast<int>(breakLines(text, font, room, true).size());
+                px = std::max(px, lines * font.lineHeight);
             } else {
                 oneLine(cell.format);
             }
