@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace sheet {
 
@@ -46,6 +47,17 @@ CellFont::CellFont(const Font& model) : font(qtFont(model)), metrics(font) {
     lineHeight = static_cast<int>(std::ceil(metrics.ascent() + metrics.descent() - 1e-6)) + 2;
     for (char16_t c = kFirstTabled; c <= kLastTabled; ++c)
         mAdvances[c - kFirstTabled] = metrics.horizontalAdvance(QChar(c));
+}
+
+bool CellFont::tabledAdvances(const QString& text, std::vector<double>& advances) const {
+    advances.resize(static_cast<std::size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < kFirstTabled || c > kLastTabled)
+            return false;
+        advances[static_cast<std::size_t>(i)] = mAdvances[c - kFirstTabled];
+    }
+    return true;
 }
 
 double CellFont::advance(const QString& text) const {
@@ -154,10 +166,76 @@ QString displayText(const Cell& cell) {
 
 namespace {
 
+// breakParagraph() for a paragraph whose characters all come from the advance
+// table: the same greedy breaking on positions and running sums of the
+// advances (exact, being sums of the same values), without building a string
+// for every candidate line.
+void breakTabledParagraph(const QString& paragraph, const std::vector<double>& advances, double width,
+                          QStringList& lines) {
+    const qsizetype n = paragraph.size();
+    std::vector<double> sum(static_cast<std::size_t>(n) + 1, 0.0);
+    for (qsizetype i = 0; i < n; ++i)
+        sum[static_cast<std::size_t>(i) + 1] = sum[static_cast<std::size_t>(i)] + advances[static_cast<std::size_t>(i)];
+    const auto widthOf = [&](qsizetype from, qsizetype to) {
+        return sum[static_cast<std::size_t>(to)] - sum[static_cast<std::size_t>(from)];
+    };
+    qsizetype lineStart = -1; // no line yet
+    qsizetype lineEnd = 0;
+    qsizetype pos = 0;
+    while (pos < n) {
+        const qsizetype start = pos;
+        while (pos < n && paragraph[pos] == u' ')
+            ++pos;
+        const qsizetype wordStart = pos;
+        while (pos < n && paragraph[pos] != u' ')
+            ++pos;
+        if (wordStart == pos)
+            break; // trailing spaces: nothing more to show
+        const qsizetype from = lineStart < 0 ? wordStart : lineStart;
+        if (widthOf(from, pos) <= width) {
+            lineStart = from;
+            lineEnd = pos;
+            continue;
+        }
+        if (lineStart >= 0) {
+            lines.push_back(paragraph.mid(lineStart, start - lineStart));
+            lineStart = -1;
+        }
+        if (widthOf(wordStart, pos) <= width) {
+            lineStart = wordStart;
+            lineEnd = pos;
+            continue;
+        }
+        // A word wider than the line: break it between characters, at least one per line.
+        qsizetype partStart = wordStart;
+        double partWidth = 0;
+        for (qsizetype i = wordStart; i < pos; ++i) {
+            const double w = advances[static_cast<std::size_t>(i)];
+            if (i > partStart && partWidth + w > width) {
+                lines.push_back(paragraph.mid(partStart, i - partStart));
+                partStart = i;
+                partWidth = 0;
+            }
+            partWidth += w;
+        }
+        lineStart = partStart;
+        lineEnd = pos;
+    }
+    if (lineStart >= 0)
+        lines.push_back(paragraph.mid(lineStart, lineEnd - lineStart));
+    else if (lines.isEmpty())
+        lines.push_back(QString());
+}
+
 // Greedy breaking of one paragraph (no line feeds) into lines of at most `width` pixels.
 void breakParagraph(const QString& paragraph, const CellFont& fm, double width, QStringList& lines) {
     if (fm.advance(paragraph) <= width) {
         lines.push_back(paragraph);
+        return;
+    }
+    std::vector<double> advances;
+    if (fm.tabledAdvances(paragraph, advances)) {
+        breakTabledParagraph(paragraph, advances, width, lines);
         return;
     }
     QString line;

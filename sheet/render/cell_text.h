@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <array>
+#include <vector>
 
 namespace sheet {
 
@@ -35,6 +36,9 @@ struct CellFont {
     // printable ASCII is the sum of its characters' advances; that sum comes from
     // a table, since sheets measure every cell's text and shaping each one is slow.
     double advance(const QString& text) const;
+    // The advance of each character of text when every one is in the table (their
+    // sum, added in order, is then advance(text)); false when one is not.
+    bool tabledAdvances(const QString& text, std::vector<double>& advances) const;
 
     QFont font;
     QFontMetricsF metrics;

@@ -78,6 +78,7 @@ private slots:
     void numbersShowInGeneralFormat();
     void breaksLinesAtSpacesWithinTheWidth();
     void advanceAgreesWithTheFontMetrics();
+    void breaksLikeGreedyBreakingWithQtMetrics();
     void autoFitCountsWrappedLines();
     void autoFitOfRowsWithoutText();
     void wrappedTextPaintsInTheLinesAutoFitCounted();
@@ -306,6 +307,77 @@ void TestSheetRender::advanceAgreesWithTheFontMetrics() {
     }
 }
 
+namespace {
+
+// The greedy breaking spelled out on Qt's own measurements, as a reference.
+QStringList greedyLines(const QString& paragraph, const QFontMetricsF& fm, double width) {
+    if (fm.horizontalAdvance(paragraph) <= width)
+        return {paragraph};
+    QStringList lines;
+    QString line;
+    const QStringList words = paragraph.split(u' ', Qt::SkipEmptyParts);
+    qsizetype pos = 0;
+    for (const QString& word : words) {
+        const qsizetype at = paragraph.indexOf(word, pos);
+        const QString candidate = line.isEmpty() ? word : line + paragraph.mid(pos, at + word.size() - pos);
+        pos = at + word.size();
+        if (fm.horizontalAdvance(candidate) <= width) {
+            line = candidate;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines << line;
+        line.clear();
+        if (fm.horizontalAdvance(word) <= width) {
+            line = word;
+            continue;
+        }
+        for (const QChar ch : word) {
+            if (!line.isEmpty() && fm.horizontalAdvance(line + ch) > width) {
+                lines << line;
+                line.clear();
+            }
+            line += ch;
+        }
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        lines << line;
+    return lines;
+}
+
+} // namespace
+
+void TestSheetRender::breaksLikeGreedyBreakingWithQtMetrics() {
+    // Random words, long ones among them, with runs of spaces inside and at the
+    // ends, broken at random widths: the same lines as the plain greedy rule.
+    Font model;
+    model.name = "Century Gothic";
+    const CellFont& font = cellFont(model);
+    unsigned state = 2024;
+    const auto next = [&state](unsigned n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    };
+    for (int round = 0; round < 400; ++round) {
+        QString text(int(next(3)), u' ');
+        const int words = 1 + int(next(6));
+        for (int w = 0; w < words; ++w) {
+            const int length = 1 + int(next(next(4) == 0 ? 30 : 9));
+            for (int i = 0; i < length; ++i)
+                text += QChar(char16_t(u'!' + next(94)));
+            text += QString(int(next(4)) + (w + 1 < words ? 1 : 0), u' ');
+        }
+        const double width = 4 + next(200);
+        const QStringList expected = greedyLines(text, font.metrics, width);
+        if (breakLines(text, font, width, true) != expected)
+            QFAIL(qPrintable(QStringLiteral("\"%1\" at %2 px: %3 instead of %4")
+                                 .arg(text)
+                                 .arg(width)
+                                 .arg(breakLines(text, font, width, true).join(u'|'))
+                                 .arg(expected.join(u'|'))));
+    }
+}
+
 void TestSheetRender::autoFitCountsWrappedLines() {
     Workbook wb;
     pls::build(wb, 3);
@@ -490,8 +562,9 @@ void TestSheetRender::thinLinesInRunsPaintAsCellByCell() {
             for (int c = 0; c < 6; ++c)
                 for (const Edge e : {Edge::Left, Edge::Top, Edge::Right, Edge::Bottom})
                     if (next(3) != 0)
-                        pls::edit(wb, s, r, c,
-                                  [&](CellFormat& f) { f.border(e) = Border{kLineThin, colors[next(4)]}; });
+                        pls::edit(wb, s, r, c, [&](CellFormat& f) {
+                            f.border(e) = Border{kLineThin, colors[next(4)]};
+                        });
         s.merged.push_back(CellRange{3, 1, 4, 2});
         s.merged.push_back(CellRange{8, 3, 8, 5});
         const CellRange range{0, 0, 14, 8};
