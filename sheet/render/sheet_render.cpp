@@ -681,9 +681,13 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
     if (r && r->format) {
         oneLine(*r->format);
     } else {
+        // Neighbouring columns mostly share a format: look each run up once.
+        std::optional<FormatId> previous;
         for (std::size_t c = 0; c < hasCell.size(); ++c)
-            if (!hasCell[c])
-                oneLine(sheet.columns[c].format);
+            if (!hasCell[c] && sheet.columns[c].format != previous) {
+                previous = sheet.columns[c].format;
+                oneLine(*previous);
+            }
     }
     return std::min(rowHeightPoints(px), kMaxRowHeightPoints);
 }
