@@ -1,6 +1,7 @@
 #include "sheet/engine/format_ops.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 namespace sheet::om {
@@ -11,18 +12,28 @@ class Editor {
 public:
     Editor(sheet::Workbook& workbook, const FormatEdit& edit) : mWorkbook(workbook), mEdit(edit) {}
     FormatId operator()(FormatId id) {
+        // Most edits meet a handful of formats (one cell, one row): a short list
+        // first, a hash map only once it grows.
+        for (std::size_t i = 0; i < mFewCount; ++i)
+            if (mFew[i].first == id)
+                return mFew[i].second;
         if (auto it = mMemo.find(id); it != mMemo.end())
             return it->second;
         CellFormat f = mWorkbook.formats.get(id);
         mEdit(f);
         const FormatId edited = mWorkbook.formats.intern(f);
-        mMemo.emplace(id, edited);
+        if (mFewCount < mFew.size())
+            mFew[mFewCount++] = {id, edited};
+        else
+            mMemo.emplace(id, edited);
         return edited;
     }
 
 private:
     sheet::Workbook& mWorkbook;
     const FormatEdit& mEdit;
+    std::array<std::pair<FormatId, FormatId>, 8> mFew{};
+    std::size_t mFewCount = 0;
     std::unordered_map<FormatId, FormatId> mMemo;
 };
 

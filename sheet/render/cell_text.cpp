@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace sheet {
 
@@ -33,6 +34,9 @@ QFont qtFont(const Font& font) {
     // measured at 96 dpi still fits when painted zoomed.
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setKerning(false);
+    // Cells show characters one after the other, as the spreadsheet does: no
+    // ligatures, and widths that add up, so measuring stays cheap and exact.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 
@@ -41,6 +45,30 @@ CellFont::CellFont(const Font& model) : font(qtFont(model)), metrics(font) {
     // One pixel above the text and the grid line below it, like the spreadsheet's
     // 17 px rows for a 13 px font.
     lineHeight = static_cast<int>(std::ceil(metrics.ascent() + metrics.descent() - 1e-6)) + 2;
+    for (char16_t c = kFirstTabled; c <= kLastTabled; ++c)
+        mAdvances[c - kFirstTabled] = metrics.horizontalAdvance(QChar(c));
+}
+
+bool CellFont::tabledAdvances(const QString& text, std::vector<double>& advances) const {
+    advances.resize(static_cast<std::size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < kFirstTabled || c > kLastTabled)
+            return false;
+        advances[static_cast<std::size_t>(i)] = mAdvances[c - kFirstTabled];
+    }
+    return true;
+}
+
+double CellFont::advance(const QString& text) const {
+    double width = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < kFirstTabled || c > kLastTabled)
+            return metrics.horizontalAdvance(text);
+        width += mAdvances[c - kFirstTabled];
+    }
+    return width;
 }
 
 namespace {
@@ -138,29 +166,76 @@ QString displayText(const Cell& cell) {
 
 namespace {
 
-// Shaping a text is what auto-fitting a long list spends its time on, and the same
-// words and single characters come back in every row, so the font remembers their
-// widths; exact, as a width depends on nothing else. Whole paragraphs and lines
-// rarely repeat: not kept.
-double wordAdvance(const CellFont& font, const QString& text) {
-    constexpr qsizetype kLongest = 48;
-    constexpr std::size_t kMostEntries = 1 << 16;
-    if (text.size() > kLongest)
-        return font.metrics.horizontalAdvance(text);
-    if (const auto it = font.wordWidths.find(text); it != font.wordWidths.end())
-        return it->second;
-    if (font.wordWidths.size() >= kMostEntries)
-        font.wordWidths.clear();
-    const double w = font.metrics.horizontalAdvance(text);
-    font.wordWidths.emplace(text, w);
-    return w;
+// breakParagraph() for a paragraph whose characters all come from the advance
+// table: the same greedy breaking on positions and running sums of the
+// advances (exact, being sums of the same values), without building a string
+// for every candidate line.
+void breakTabledParagraph(const QString& paragraph, const std::vector<double>& advances, double width,
+                          QStringList& lines) {
+    const qsizetype n = paragraph.size();
+    std::vector<double> sum(static_cast<std::size_t>(n) + 1, 0.0);
+    for (qsizetype i = 0; i < n; ++i)
+        sum[static_cast<std::size_t>(i) + 1] = sum[static_cast<std::size_t>(i)] + advances[static_cast<std::size_t>(i)];
+    const auto widthOf = [&](qsizetype from, qsizetype to) {
+        return sum[static_cast<std::size_t>(to)] - sum[static_cast<std::size_t>(from)];
+    };
+    qsizetype lineStart = -1; // no line yet
+    qsizetype lineEnd = 0;
+    qsizetype pos = 0;
+    while (pos < n) {
+        const qsizetype start = pos;
+        while (pos < n && paragraph[pos] == u' ')
+            ++pos;
+        const qsizetype wordStart = pos;
+        while (pos < n && paragraph[pos] != u' ')
+            ++pos;
+        if (wordStart == pos)
+            break; // trailing spaces: nothing more to show
+        const qsizetype from = lineStart < 0 ? wordStart : lineStart;
+        if (widthOf(from, pos) <= width) {
+            lineStart = from;
+            lineEnd = pos;
+            continue;
+        }
+        if (lineStart >= 0) {
+            lines.push_back(paragraph.mid(lineStart, start - lineStart));
+            lineStart = -1;
+        }
+        if (widthOf(wordStart, pos) <= width) {
+            lineStart = wordStart;
+            lineEnd = pos;
+            continue;
+        }
+        // A word wider than the line: break it between characters, at least one per line.
+        qsizetype partStart = wordStart;
+        double partWidth = 0;
+        for (qsizetype i = wordStart; i < pos; ++i) {
+            const double w = advances[static_cast<std::size_t>(i)];
+            if (i > partStart && partWidth + w > width) {
+                lines.push_back(paragraph.mid(partStart, i - partStart));
+                partStart = i;
+                partWidth = 0;
+            }
+            partWidth += w;
+        }
+        lineStart = partStart;
+        lineEnd = pos;
+    }
+    if (lineStart >= 0)
+        lines.push_back(paragraph.mid(lineStart, lineEnd - lineStart));
+    else if (lines.isEmpty())
+        lines.push_back(QString());
 }
 
 // Greedy breaking of one paragraph (no line feeds) into lines of at most `width` pixels.
-void breakParagraph(const QString& paragraph, const CellFont& font, double width, QStringList& lines) {
-    const QFontMetricsF& fm = font.metrics;
-    if (fm.horizontalAdvance(paragraph) <= width) {
+void breakParagraph(const QString& paragraph, const CellFont& fm, double width, QStringList& lines) {
+    if (fm.advance(paragraph) <= width) {
         lines.push_back(paragraph);
+        return;
+    }
+    std::vector<double> advances;
+    if (fm.tabledAdvances(paragraph, advances)) {
+        breakTabledParagraph(paragraph, advances, width, lines);
         return;
     }
     QString line;
@@ -182,13 +257,13 @@ void breakParagraph(const QString& paragraph, const CellFont& font, double width
         if (word.isEmpty())
             break; // trailing spaces: nothing more to show
         const QString candidate = line.isEmpty() ? word : line + paragraph.mid(start, pos - start);
-        if (fm.horizontalAdvance(candidate) <= width) {
+        if (fm.advance(candidate) <= width) {
             line = candidate;
             continue;
         }
         if (!line.isEmpty())
             flush();
-        if (wordAdvance(font, word) <= width) {
+        if (fm.advance(word) <= width) {
             line = word;
             continue;
         }
@@ -198,7 +273,7 @@ void breakParagraph(const QString& paragraph, const CellFont& font, double width
         for (qsizetype i = 0; i < word.size();) {
             const qsizetype len = word[i].isHighSurrogate() && i + 1 < word.size() ? 2 : 1;
             const QString ch = word.mid(i, len);
-            const double w = wordAdvance(font, ch);
+            const double w = fm.advance(ch);
             if (!part.isEmpty() && partWidth + w > width) {
                 lines.push_back(part);
                 part.clear();

@@ -11,7 +11,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <unordered_map>
+#include <array>
+#include <vector>
 
 namespace sheet {
 
@@ -30,12 +31,24 @@ QFont qtFont(const Font& font);
 struct CellFont {
     explicit CellFont(const Font& font);
 
+    // Width of text on one line, exactly as metrics.horizontalAdvance() gives it.
+    // Cells are laid out without shaping (no kerning, no ligatures), so a line of
+    // printable ASCII is the sum of its characters' advances; that sum comes from
+    // a table, since sheets measure every cell's text and shaping each one is slow.
+    double advance(const QString& text) const;
+    // The advance of each character of text when every one is in the table (their
+    // sum, added in order, is then advance(text)); false when one is not.
+    bool tabledAdvances(const QString& text, std::vector<double>& advances) const;
+
     QFont font;
     QFontMetricsF metrics;
     double ascent = 0;
     int lineHeight = 0; // one line of text including the cell's padding and grid line
-    // Widths of words and characters already measured, for line breaking.
-    mutable std::unordered_map<QString, double> wordWidths;
+
+private:
+    static constexpr char16_t kFirstTabled = u' ';
+    static constexpr char16_t kLastTabled = u'~';
+    std::array<double, kLastTabled - kFirstTabled + 1> mAdvances{};
 };
 
 // Cached per thread; the reference stays valid for the thread's lifetime.

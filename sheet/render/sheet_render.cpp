@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -109,7 +110,7 @@ public:
 
     void paint() {
         const QSize size = geo.size();
-        p.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        fill(QRect(QPoint(0, 0), size), Qt::white);
         for (int r = range.firstRow; r <= range.lastRow; ++r)
             if (geo.rowHeight(r) > 0)
                 paintRow(r);
@@ -125,6 +126,31 @@ private:
         if (!fonts[id])
             fonts[id] = &cellFont(wb.formats.get(id).font);
         return *fonts[id];
+    }
+
+    // A solid rectangle. QPainter::fillRect() saves, sets and restores pen and brush
+    // for every call, which a recorded picture stores as five commands; keeping the
+    // pen off and the brush on the last colour stores one, and paints the same pixels.
+    void fill(const QRect& r, const QColor& color) {
+        if (!penOff) {
+            p.setPen(Qt::NoPen);
+            penOff = true;
+            currentColor = QColor();
+        }
+        if (brushColor != color || !brushKnown) {
+            p.setBrush(color);
+            brushColor = color;
+            brushKnown = true;
+        }
+        p.drawRect(r);
+    }
+
+    // After a restore() the pen and brush are whatever they were at the save().
+    void forgetPainterState() {
+        currentFont = nullptr;
+        currentColor = QColor();
+        penOff = false;
+        brushKnown = false;
     }
 
     bool hasValue(int row, int column) const {
@@ -168,12 +194,33 @@ private:
             if (const Cell* cell = sh.cell(r, c); cell && !cell->isBlank())
                 addText(*cell, id, box, box, c, r);
         }
+        // Neighbouring cells of one fill are painted as one rectangle.
+        QRect pending;
+        QColor pendingColor;
+        const auto flush = [&] {
+            if (!pending.isNull())
+                fill(pending, pendingColor);
+            pending = QRect();
+        };
         for (const FillArea& a : areas) {
-            if (a.fill != kAutomatic)
-                p.fillRect(fillRect(a.rect), paletteColor(a.fill, Qt::white));
-            else
+            if (a.fill == kAutomatic) {
+                flush();
                 paintGridlines(a.rect, a.lastColumn);
+                continue;
+            }
+            const QRect box = fillRect(a.rect);
+            const QColor color = paletteColor(a.fill, Qt::white);
+            if (!pending.isNull() && color == pendingColor && box.top() == pending.top() &&
+                box.bottom() == pending.bottom() && box.left() >= pending.left() && box.left() <= pending.right() + 1 &&
+                box.right() >= pending.right()) {
+                pending.setRight(box.right());
+                continue;
+            }
+            flush();
+            pending = box;
+            pendingColor = color;
         }
+        flush();
         for (const TextItem& item : items)
             paintText(item);
     }
@@ -183,12 +230,12 @@ private:
     // outer left and top edge.
     void paintGridlines(const QRect& r, int column) {
         if (column < 0 || !noGridRight[static_cast<std::size_t>(column - range.firstColumn)])
-            p.fillRect(QRect(r.right(), r.top(), 1, r.height()), gridColor);
-        p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), gridColor);
+            fill(QRect(r.right(), r.top(), 1, r.height()), gridColor);
+        fill(QRect(r.left(), r.bottom(), r.width(), 1), gridColor);
         if (r.left() <= 1)
-            p.fillRect(QRect(0, r.top(), 1, r.height()), gridColor);
+            fill(QRect(0, r.top(), 1, r.height()), gridColor);
         if (r.top() <= 1)
-            p.fillRect(QRect(r.left() <= 1 ? 0 : r.left(), 0, r.width() + (r.left() == 1 ? 1 : 0), 1), gridColor);
+            fill(QRect(r.left() <= 1 ? 0 : r.left(), 0, r.width() + (r.left() == 1 ? 1 : 0), 1), gridColor);
     }
 
     // column < 0: a merged area, which never runs on into its neighbours.
@@ -214,14 +261,14 @@ private:
         item.lines = breakLines(displayText(cell), font, room, wrap);
         double widest = 0;
         for (const QString& line : std::as_const(item.lines))
-            widest = std::max(widest, font.metrics.horizontalAdvance(line));
+            widest = std::max(widest, font.advance(line));
         if (widest > room && number) {
             // A number never runs on or shows in part: it drops decimals to fit,
             // and turns into "#" across the cell when even that fails.
             QString fitting;
             for (int chars = kGeneralChars - 1; chars >= 1 && fitting.isEmpty(); --chars) {
                 const QString shorter = generalNumber(*cell.number(), chars);
-                if (!shorter.isEmpty() && font.metrics.horizontalAdvance(shorter) <= room)
+                if (!shorter.isEmpty() && font.advance(shorter) <= room)
                     fitting = shorter;
             }
             if (fitting.isEmpty()) {
@@ -290,6 +337,7 @@ private:
         if (currentColor != item.color || clipped) {
             p.setPen(item.color);
             currentColor = item.color;
+            penOff = false;
         }
         const double room = textWidth(box.width());
         for (qsizetype i = 0; i < item.lines.size(); ++i) {
@@ -299,7 +347,7 @@ private:
                 continue;
             double x = box.left() + kTextPadLeft;
             if (item.align != HAlign::Left) {
-                const double w = font.metrics.horizontalAdvance(line);
+                const double w = font.advance(line);
                 x += item.align == HAlign::Right ? room - w : (room - w) / 2;
             }
             // Whole pixels: crisp at 96 dpi, and a recorded picture replays at the same spot.
@@ -307,14 +355,38 @@ private:
         }
         if (clipped) {
             p.restore();
-            currentFont = nullptr;
-            currentColor = QColor();
+            forgetPainterState();
         }
     }
 
     // Each line between two cells is drawn once, from the cell below or to the
     // right when it has a line there (it was usually set last), else from the other.
     void paintBorders() {
+        if (!paintThinBorders())
+            paintBordersOneByOne();
+    }
+
+    // The line above row r in column c, or none.
+    Border lineAbove(int r, int c) const {
+        const Border above = r > 0 ? format(r - 1, c).border(Edge::Bottom) : Border{};
+        const Border below = r < kMaxRows ? format(r, c).border(Edge::Top) : Border{};
+        const Border& b = below.style != kLineNone ? below : above;
+        if (b.style == kLineNone || sameMerge(r - 1, c, r, c))
+            return {};
+        return b;
+    }
+
+    // The line left of column c in row r, or none.
+    Border lineLeftOf(int r, int c) const {
+        const Border left = c > 0 ? format(r, c - 1).border(Edge::Right) : Border{};
+        const Border right = c < kMaxColumns ? format(r, c).border(Edge::Left) : Border{};
+        const Border& b = right.style != kLineNone ? right : left;
+        if (b.style == kLineNone || sameMerge(r, c - 1, r, c))
+            return {};
+        return b;
+    }
+
+    void paintBordersOneByOne() {
         const int lastRow = range.lastRow;
         for (int r = range.firstRow; r <= lastRow + 1; ++r) {
             const bool rowShown = r <= lastRow ? geo.rowHeight(r) > 0 : true;
@@ -324,10 +396,8 @@ private:
                     continue;
                 // Line above row r.
                 if (rowShown || r == lastRow + 1) {
-                    const Border above = r > 0 ? format(r - 1, c).border(Edge::Bottom) : Border{};
-                    const Border below = r < kMaxRows ? format(r, c).border(Edge::Top) : Border{};
-                    const Border& b = below.style != kLineNone ? below : above;
-                    if (b.style != kLineNone && !sameMerge(r - 1, c, r, c)) {
+                    const Border b = lineAbove(r, c);
+                    if (b.style != kLineNone) {
                         const int y = geo.rowY(r) - 1;
                         horizontal(geo.columnX(c) - 1, geo.columnX(c + 1) - 1, y, b);
                     }
@@ -342,11 +412,104 @@ private:
         }
     }
 
+    // Sheets whose lines are all thin and solid, with no hidden rows or columns,
+    // the usual case, are drawn with one rectangle per run of lines of one colour
+    // instead of one per cell edge: a long list then records a few thousand
+    // commands instead of hundreds of thousands. Lines one pixel wide meet only at
+    // their corners, so the runs reproduce the cell-by-cell drawing exactly: there
+    // the later line wins, which is the vertical one of the row below the corner,
+    // else the horizontal one on its right, else on its left, else the vertical one
+    // above. Returns false, having drawn nothing, for any other sheet.
+    bool paintThinBorders() {
+        const int lastRow = range.lastRow;
+        for (int c = range.firstColumn; c <= range.lastColumn; ++c)
+            if (geo.columnWidth(c) < 2)
+                return false;
+        for (int r = range.firstRow; r <= lastRow; ++r)
+            if (geo.rowHeight(r) < 2)
+                return false;
+        const auto thin = [](const Border& b) {
+            const LineStyle s = lineStyle(b.style);
+            return s.width == 1 && s.pen == Qt::SolidLine && !s.isDouble;
+        };
+
+        struct Run {
+            int x0, y0, x1, y1; // inclusive pixels
+            ColorIndex color;
+        };
+        std::vector<Run> horizontals;
+        std::vector<Run> verticals;
+        const int columns = range.lastColumn - range.firstColumn + 2; // line positions, the right edge included
+        // Per line position: the open vertical run, if any.
+        std::vector<std::optional<Run>> open(static_cast<std::size_t>(columns));
+        // Per line position: whether the row's horizontal line touches its x.
+        std::vector<char> touched(static_cast<std::size_t>(columns));
+
+        for (int r = range.firstRow; r <= lastRow + 1; ++r) {
+            const int y = geo.rowY(r) - 1;
+            std::fill(touched.begin(), touched.end(), 0);
+            std::optional<Run> run;
+            for (int c = range.firstColumn; c <= range.lastColumn; ++c) {
+                const Border b = lineAbove(r, c);
+                const int i = c - range.firstColumn;
+                if (b.style == kLineNone) {
+                    if (run)
+                        horizontals.push_back(*run);
+                    run.reset();
+                    continue;
+                }
+                if (!thin(b))
+                    return false;
+                touched[static_cast<std::size_t>(i)] = 1;
+                touched[static_cast<std::size_t>(i) + 1] = 1;
+                const int x0 = geo.columnX(c) - 1;
+                const int x1 = geo.columnX(c + 1) - 1;
+                if (run && run->color == b.color) {
+                    run->x1 = x1;
+                    continue;
+                }
+                if (run)
+                    horizontals.push_back(*run);
+                run = Run{x0, y, x1, y, b.color};
+            }
+            if (run)
+                horizontals.push_back(*run);
+
+            // Vertical runs that stop above this row end one pixel short where a
+            // horizontal line passes, since that line is drawn after them.
+            for (int i = 0; i < columns; ++i) {
+                const int c = range.firstColumn + i;
+                const Border b = r <= lastRow ? lineLeftOf(r, c) : Border{};
+                if (b.style != kLineNone && !thin(b))
+                    return false;
+                std::optional<Run>& v = open[static_cast<std::size_t>(i)];
+                if (v && b.style != kLineNone && v->color == b.color) {
+                    v->y1 = geo.rowY(r + 1) - 1;
+                    continue;
+                }
+                if (v) {
+                    if (touched[static_cast<std::size_t>(i)] && b.style == kLineNone)
+                        --v->y1;
+                    if (v->y1 >= v->y0)
+                        verticals.push_back(*v);
+                    v.reset();
+                }
+                if (b.style != kLineNone) {
+                    const int x = geo.columnX(c) - 1;
+                    v = Run{x, y, x, geo.rowY(r + 1) - 1, b.color};
+                }
+            }
+        }
+        for (const Run& h : horizontals)
+            fill(QRect(QPoint(h.x0, h.y0), QPoint(h.x1, h.y1)), paletteColor(h.color, Qt::black));
+        for (const Run& v : verticals)
+            fill(QRect(QPoint(v.x0, v.y0), QPoint(v.x1, v.y1)), paletteColor(v.color, Qt::black));
+        return true;
+    }
+
     void verticalAt(int r, int c) {
-        const Border left = c > 0 ? format(r, c - 1).border(Edge::Right) : Border{};
-        const Border right = c < kMaxColumns ? format(r, c).border(Edge::Left) : Border{};
-        const Border& b = right.style != kLineNone ? right : left;
-        if (b.style == kLineNone || sameMerge(r, c - 1, r, c))
+        const Border b = lineLeftOf(r, c);
+        if (b.style == kLineNone)
             return;
         vertical(geo.columnX(c) - 1, geo.rowY(r) - 1, geo.rowY(r + 1) - 1, b);
     }
@@ -363,16 +526,17 @@ private:
         const int before = (s.width - 1) / 2;
         const int after = s.width - 1 - before;
         if (s.isDouble) {
-            p.fillRect(QRect(x0 - 1, y - 1, x1 - x0 + 3, 1), color);
-            p.fillRect(QRect(x0 - 1, y + 1, x1 - x0 + 3, 1), color);
+            fill(QRect(x0 - 1, y - 1, x1 - x0 + 3, 1), color);
+            fill(QRect(x0 - 1, y + 1, x1 - x0 + 3, 1), color);
         } else if (s.pen == Qt::SolidLine) {
-            p.fillRect(QRect(x0 - before, y - before, x1 - x0 + 1 + before + after, s.width), color);
+            fill(QRect(x0 - before, y - before, x1 - x0 + 1 + before + after, s.width), color);
         } else {
             QPen pen(color, s.width, s.pen, Qt::FlatCap);
             p.setPen(pen);
             const double cy = y - before + s.width / 2.0;
             p.drawLine(QPointF(x0, cy), QPointF(x1 + 1, cy));
             currentColor = QColor();
+            penOff = false;
         }
     }
 
@@ -383,16 +547,17 @@ private:
         const int before = (s.width - 1) / 2;
         const int after = s.width - 1 - before;
         if (s.isDouble) {
-            p.fillRect(QRect(x - 1, y0 - 1, 1, y1 - y0 + 3), color);
-            p.fillRect(QRect(x + 1, y0 - 1, 1, y1 - y0 + 3), color);
+            fill(QRect(x - 1, y0 - 1, 1, y1 - y0 + 3), color);
+            fill(QRect(x + 1, y0 - 1, 1, y1 - y0 + 3), color);
         } else if (s.pen == Qt::SolidLine) {
-            p.fillRect(QRect(x - before, y0 - before, s.width, y1 - y0 + 1 + before + after), color);
+            fill(QRect(x - before, y0 - before, s.width, y1 - y0 + 1 + before + after), color);
         } else {
             QPen pen(color, s.width, s.pen, Qt::FlatCap);
             p.setPen(pen);
             const double cx = x - before + s.width / 2.0;
             p.drawLine(QPointF(cx, y0), QPointF(cx, y1 + 1));
             currentColor = QColor();
+            penOff = false;
         }
     }
 
@@ -414,6 +579,9 @@ private:
     std::vector<FillArea> areas;   // the row's cells and merged areas, in column order
     const CellFont* currentFont = nullptr;
     QColor currentColor;
+    bool penOff = false;
+    bool brushKnown = false;
+    QColor brushColor;
 };
 
 void paintWith(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry) {
@@ -499,8 +667,12 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
             const int width = column.hidden ? 0 : column.width ? columnWidthPx(*column.width) : kDefaultColumnWidthPx;
             if (f.wrap && cell.text() && width > 0 && !merged(static_cast<int>(c))) {
                 const CellFont& font = cellFont(f.font);
-                const QStringList lines = breakLines(displayText(cell), font, textWidth(width), true);
-                px = std::max(px, static_cast<int>(lines.size()) * font.lineHeight);
+                const QString text = displayText(cell);
+                const double room = textWidth(width);
+                // Most cells hold one line that fits; only the others need breaking.
+                const bool oneLineFits = !text.contains(u'\n') && !text.contains(u'\r') && font.advance(text) <= room;
+                const int lines = oneLineFits ? 1 : static_cast<int>(breakLines(text, font, room, true).size());
+                px = std::max(px, lines * font.lineHeight);
             } else {
                 oneLine(cell.format);
             }
@@ -509,9 +681,13 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
     if (r && r->format) {
         oneLine(*r->format);
     } else {
+        // Neighbouring columns mostly share a format: look each run up once.
+        std::optional<FormatId> previous;
         for (std::size_t c = 0; c < hasCell.size(); ++c)
-            if (!hasCell[c])
-                oneLine(sheet.columns[c].format);
+            if (!hasCell[c] && sheet.columns[c].format != previous) {
+                previous = sheet.columns[c].format;
+                oneLine(*previous);
+            }
     }
     return std::min(rowHeightPoints(px), kMaxRowHeightPoints);
 }

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <limits>
+#include <tuple>
 
 using namespace sheet;
 namespace pls = phone_list_sheet;
@@ -76,12 +77,15 @@ private slots:
     void numbersShowInGeneralFormat_data();
     void numbersShowInGeneralFormat();
     void breaksLinesAtSpacesWithinTheWidth();
+    void advanceAgreesWithTheFontMetrics();
+    void breaksLikeGreedyBreakingWithQtMetrics();
     void autoFitCountsWrappedLines();
     void autoFitOfRowsWithoutText();
     void wrappedTextPaintsInTheLinesAutoFitCounted();
     void phoneListPicture();
     void gridlinesOnlyWhereCellsHaveNoFill();
     void borderWeightsAndStyles();
+    void thinLinesInRunsPaintAsCellByCell();
     void textRunsOnIntoEmptyNeighbours();
     void alignsTextInTallRows();
     void mergedAreaPaintsAsOneCell();
@@ -266,6 +270,114 @@ void TestSheetRender::breaksLinesAtSpacesWithinTheWidth() {
     QCOMPARE(breakLines(QStringLiteral("abc"), font, 0, true).join(QString()), QStringLiteral("abc"));
 }
 
+void TestSheetRender::advanceAgreesWithTheFontMetrics() {
+    // Every pair of printable ASCII characters (ligature and kerning pairs among
+    // them), whole phone-list lines, and text outside the table in all fonts the
+    // sheet uses: the sum of advances is the width Qt lays the line out in.
+    QStringList texts{QString::fromUtf8(pls::kLongAddress),
+                      QStringLiteral("office@fiefdom.example"),
+                      QStringLiteral("Fitzgerald-Moore"),
+                      QStringLiteral("(989) 923-4508"),
+                      QStringLiteral("Zo\u00eb M\u00fcller"),
+                      QStringLiteral("tab\there"),
+                      QString()};
+    QString pairs;
+    for (char16_t a = u' '; a <= u'~'; ++a)
+        for (char16_t b = u' '; b <= u'~'; ++b) {
+            pairs.clear();
+            pairs.append(QChar(a)).append(QChar(b));
+            texts << pairs;
+        }
+    for (const auto& [name, size, bold] :
+         {std::tuple{"Century Gothic", 10.0, false}, std::tuple{"Century Gothic", 20.0, false},
+          std::tuple{"Century Gothic", 8.0, true}, std::tuple{"Arial", 10.0, false}}) {
+        Font model;
+        model.name = name;
+        model.size = size;
+        model.bold = bold;
+        const CellFont& font = cellFont(model);
+        for (const QString& text : std::as_const(texts))
+            if (font.advance(text) != font.metrics.horizontalAdvance(text))
+                QFAIL(qPrintable(QStringLiteral("%1 %2: \"%3\" is %4 by the table, %5 by Qt")
+                                     .arg(QLatin1String(name))
+                                     .arg(size)
+                                     .arg(text)
+                                     .arg(font.advance(text))
+                                     .arg(font.metrics.horizontalAdvance(text))));
+    }
+}
+
+namespace {
+
+// The greedy breaking spelled out on Qt's own measurements, as a reference.
+QStringList greedyLines(const QString& paragraph, const QFontMetricsF& fm, double width) {
+    if (fm.horizontalAdvance(paragraph) <= width)
+        return {paragraph};
+    QStringList lines;
+    QString line;
+    const QStringList words = paragraph.split(u' ', Qt::SkipEmptyParts);
+    qsizetype pos = 0;
+    for (const QString& word : words) {
+        const qsizetype at = paragraph.indexOf(word, pos);
+        const QString candidate = line.isEmpty() ? word : line + paragraph.mid(pos, at + word.size() - pos);
+        pos = at + word.size();
+        if (fm.horizontalAdvance(candidate) <= width) {
+            line = candidate;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines << line;
+        line.clear();
+        if (fm.horizontalAdvance(word) <= width) {
+            line = word;
+            continue;
+        }
+        for (const QChar ch : word) {
+            if (!line.isEmpty() && fm.horizontalAdvance(line + ch) > width) {
+                lines << line;
+                line.clear();
+            }
+            line += ch;
+        }
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        lines << line;
+    return lines;
+}
+
+} // namespace
+
+void TestSheetRender::breaksLikeGreedyBreakingWithQtMetrics() {
+    // Random words, long ones among them, with runs of spaces inside and at the
+    // ends, broken at random widths: the same lines as the plain greedy rule.
+    Font model;
+    model.name = "Century Gothic";
+    const CellFont& font = cellFont(model);
+    unsigned state = 2024;
+    const auto next = [&state](unsigned n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    };
+    for (int round = 0; round < 400; ++round) {
+        QString text(int(next(3)), u' ');
+        const int words = 1 + int(next(6));
+        for (int w = 0; w < words; ++w) {
+            const int length = 1 + int(next(next(4) == 0 ? 30 : 9));
+            for (int i = 0; i < length; ++i)
+                text += QChar(char16_t(u'!' + next(94)));
+            text += QString(int(next(4)) + (w + 1 < words ? 1 : 0), u' ');
+        }
+        const double width = 4 + next(200);
+        const QStringList expected = greedyLines(text, font.metrics, width);
+        if (breakLines(text, font, width, true) != expected)
+            QFAIL(qPrintable(QStringLiteral("\"%1\" at %2 px: %3 instead of %4")
+                                 .arg(text)
+                                 .arg(width)
+                                 .arg(breakLines(text, font, width, true).join(u'|'))
+                                 .arg(expected.join(u'|'))));
+    }
+}
+
 void TestSheetRender::autoFitCountsWrappedLines() {
     Workbook wb;
     pls::build(wb, 3);
@@ -430,6 +542,42 @@ void TestSheetRender::gridlinesOnlyWhereCellsHaveNoFill() {
     QCOMPARE(rgb(image, filled.center().x(), filled.bottom()), red);
     QCOMPARE(rgb(image, filled.center().x(), filled.center().y()), red);
     QCOMPARE(rgb(image, g.cellRect(0, 0).center().x(), g.cellRect(0, 0).center().y()), 0xFFFFFFu);
+}
+
+void TestSheetRender::thinLinesInRunsPaintAsCellByCell() {
+    // Thin lines of several colours, some cells without, on both sides of cell
+    // edges, plus merged areas. One medium line far to the right sends the whole
+    // range down the line-by-line path; without it the same lines are painted in
+    // runs. Everything away from that one line must match pixel for pixel.
+    for (const unsigned seed : {1u, 7u, 42u}) {
+        Workbook wb;
+        Sheet& s = wb.addSheet("S");
+        unsigned state = seed;
+        const auto next = [&state](unsigned n) {
+            state = state * 1103515245u + 12345u;
+            return (state >> 16) % n;
+        };
+        const std::array<ColorIndex, 4> colors{kAutomatic, 15, 10, 5};
+        for (int r = 0; r < 14; ++r)
+            for (int c = 0; c < 6; ++c)
+                for (const Edge e : {Edge::Left, Edge::Top, Edge::Right, Edge::Bottom})
+                    if (next(3) != 0)
+                        pls::edit(wb, s, r, c, [&](CellFormat& f) {
+                            f.border(e) = Border{kLineThin, colors[next(4)]};
+                        });
+        s.merged.push_back(CellRange{3, 1, 4, 2});
+        s.merged.push_back(CellRange{8, 3, 8, 5});
+        const CellRange range{0, 0, 14, 8};
+        const QImage runs = renderImage(wb, s, range);
+        const QRect medium = SheetGeometry(s, range).cellRect(0, 8).adjusted(-3, -3, 3, 3);
+        pls::edit(wb, s, 0, 8, [](CellFormat& f) { f.border(Edge::Right) = Border{2, kAutomatic}; });
+        const QImage oneByOne = renderImage(wb, s, range);
+        QCOMPARE(runs.size(), oneByOne.size());
+        for (int y = 0; y < runs.height(); ++y)
+            for (int x = 0; x < runs.width(); ++x)
+                if (!medium.contains(x, y) && runs.pixel(x, y) != oneByOne.pixel(x, y))
+                    QFAIL(qPrintable(QStringLiteral("seed %1: pixel %2,%3 differs").arg(seed).arg(x).arg(y)));
+    }
 }
 
 void TestSheetRender::borderWeightsAndStyles() {
