@@ -49,6 +49,9 @@ list="$work/list.csv"
 export_cmd="$build/bin/quorvel-tabwright-export --csv $list $work/tabwright.xls"
 names=("quorvel-tabwright-export")
 cmds=("$export_cmd")
+# The .xls layer alone (no engine, no font measuring), writing and reading back the same sheet.
+names+=("xls layer: write + read back")
+cmds+=("$build/bin/xls_write_list $list $work/xls-layer.xls")
 if "$py" -c 'import xlwt' 2>/dev/null; then
     names+=("python3-xlwt")
     cmds+=("$py $here/peers/xlwt_phone_list.py $list $work/xlwt.xls")
@@ -119,4 +122,10 @@ for name, mean, sd, used in peers:
     print("%-26s %10.3f %10.3f %10.3f %11.1fx %11.1fx" % (name, float(mean), float(sd), float(used),
                                                          float(mean) / wall, float(used) / cpu))
 print("(ratios: how many times longer than quorvel-tabwright-export; cpu = user + system of the process tree)")
+layer = next((p for p in peers if p[0].startswith("xls layer")), None)
+if layer is not None:
+    for name, mean, sd, used in peers:
+        if name in ("python3-xlwt", "Spreadsheet::WriteExcel"):
+            print("%s takes %.1fx the wall time and %.1fx the cpu of the xls layer writing and reading back"
+                  % (name, float(mean) / float(layer[1]), float(used) / float(layer[3])))
 PY
