@@ -3,6 +3,8 @@
 // Start-up steps that belong to no window of their own: the application
 // title, the optional skin and the hand pointer, all found beside the program.
 
+#include "app/cursor_file.h"
+
 #include <QCursor>
 #include <QString>
 
@@ -31,13 +33,10 @@ inline constexpr const char* kSkinFile = "\\x\\o.cjs";
 inline constexpr const char* kHandCursorFile = "\\HAND-M.CUR";
 
 // When the skin file exists beside the program, gives the window and its frames,
-// labels, option buttons, check boxes and picture boxes the button-face colour
-// and returns true; otherwise leaves the window alone. Theming itself is left
-// to the desktop on Linux.
+// labels, option buttons and check boxes the button-face colour (as
+// ApplyButtonFaceColors; the main window has no picture box) and returns true; otherwise leaves the window alone.
+// Theming itself is left to the desktop on Linux.
 bool ApplyOptionalSkin(QWidget& window);
 
-// Reads a .cur file: its first image and the hot spot its directory entry
-// gives. Empty when the file is missing or not a cursor file.
-std::optional<QCursor> loadCursorFile(const QString& path);
 // The hand pointer beside the program, when there is one.
 std::optional<QCursor> loadHandCursor();

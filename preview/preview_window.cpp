@@ -1,13 +1,12 @@
 #include "preview/preview_window.h"
 
+#include "app/cursor_file.h"
 #include "app/error_trap.h"
 #include "app/file_helpers.h"
 #include "app/prompt.h"
-#include "preview/hand_cursor.h"
 #include "preview/picture_box.h"
 #include "preview/workbook_copy.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -15,11 +14,9 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QImage>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -55,24 +52,6 @@ TwipsSize viewportInner(const TwipsScale& scale) {
 TwipsSize naturalTwips(const QPicture& picture) {
     const QSize px = pictureNaturalSize(picture);
     return {px.width() * kPictureTwipsPerPixel, px.height() * kPictureTwipsPerPixel};
-}
-
-// The window and its frames, labels, option buttons and check boxes take the
-// theme's button-face colour.
-void applyButtonFaceColors(QWidget* window) {
-    const QColor face = window->palette().color(QPalette::Button);
-    const auto paint = [&face](QWidget* w) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, face);
-        w->setPalette(p);
-        w->setAutoFillBackground(true);
-    };
-    paint(window);
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (qobject_cast<QGroupBox*>(w) || qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) ||
-            qobject_cast<QCheckBox*>(w))
-            paint(w);
-    }
 }
 
 int buttonBits(Qt::MouseButtons buttons) {
@@ -195,12 +174,12 @@ void Form2::buildControls() {
 void Form2::Form_Load() {
     ErrorTrap trap(location("Form_Load"));
     trap.step(1, [&] { mSetupPending = true; });
-    trap.step(2, [&] { applyButtonFaceColors(this); });
+    trap.step(2, [&] { ApplyButtonFaceColors(*this); });
     trap.step(3, [&] { setWindowTitle(QStringLiteral("Quorvel Tabwright")); });
     trap.step(4, [&] {
         const QString path = mProgramFolder + QStringLiteral("/HAND-M.CUR");
         if (FileExists(path))
-            mHandCursor = cursorFromFile(path);
+            mHandCursor = loadCursorFile(path);
     });
 }
 

@@ -1,4 +1,4 @@
-#include "preview/hand_cursor.h"
+#include "app/cursor_file.h"
 #include "preview/picture_box.h"
 #include "preview/preview_window.h"
 #include "preview_test_support.h"

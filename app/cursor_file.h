@@ -1,6 +1,6 @@
 #pragma once
 
-// The window's custom pointer, read from a cursor file (.cur).
+// Custom pointers, read from cursor files (.cur).
 //
 // Qt's ICO reader decodes the image of a .cur file but drops its hot spot, the
 // point of the image that is the pointer's position. The hot spot sits in the
@@ -26,4 +26,4 @@ struct CursorImage {
 std::optional<CursorImage> decodeCursorFile(const QByteArray& bytes);
 
 // The pointer from the cursor file at path; nothing when the file is missing or unreadable.
-std::optional<QCursor> cursorFromFile(const QString& path);
+std::optional<QCursor> loadCursorFile(const QString& path);

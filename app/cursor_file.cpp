@@ -1,4 +1,4 @@
-#include "preview/hand_cursor.h"
+#include "app/cursor_file.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -9,7 +9,7 @@ namespace {
 
 constexpr qsizetype kHeaderSize = 6;
 constexpr qsizetype kEntrySize = 16;
-constexpr quint16 kTypeIcon = 1;
+constexpr quint16 kTypeIcon = 1; // the image data of an icon file, as Qt's reader wants it
 constexpr quint16 kTypeCursor = 2;
 // A cursor file this large is not a cursor file.
 constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
@@ -26,14 +26,16 @@ std::optional<CursorImage> decodeCursorFile(const QByteArray& bytes) {
     const quint16 reserved = readU16(bytes, 0);
     const quint16 type = readU16(bytes, 2);
     const quint16 count = readU16(bytes, 4);
-    if (reserved != 0 || (type != kTypeCursor && type != kTypeIcon) || count == 0)
+    if (reserved != 0 || type != kTypeCursor || count == 0)
         return std::nullopt;
     if (bytes.size() < kHeaderSize + kEntrySize * qsizetype(count))
         return std::nullopt;
+    const quint32 imageOffset =
+        quint32(readU16(bytes, kHeaderSize + 12)) | (quint32(readU16(bytes, kHeaderSize + 14)) << 16);
+    if (imageOffset < quint32(kHeaderSize + kEntrySize) || imageOffset >= quint32(bytes.size()))
+        return std::nullopt;
 
-    QPoint hotSpot(0, 0);
-    if (type == kTypeCursor)
-        hotSpot = QPoint(readU16(bytes, kHeaderSize + 4), readU16(bytes, kHeaderSize + 6));
+    QPoint hotSpot(readU16(bytes, kHeaderSize + 4), readU16(bytes, kHeaderSize + 6));
 
     // Read as an icon: the image data of both kinds is the same, only the
     // entry's planes/bit-count fields carry the hot spot in a cursor.
@@ -51,7 +53,7 @@ std::optional<CursorImage> decodeCursorFile(const QByteArray& bytes) {
     return CursorImage{image, hotSpot};
 }
 
-std::optional<QCursor> cursorFromFile(const QString& path) {
+std::optional<QCursor> loadCursorFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
         return std::nullopt;
