@@ -362,14 +362,22 @@ std::string Range::FormulaR1C1() const {
 }
 
 void Range::setFormulaR1C1(const std::string& text) const {
+    enter(typedInput(text), "FormulaR1C1");
+}
+
+void Range::setText(const std::string& text) const {
+    enter(text.empty() ? CellValue{} : CellValue{text}, "Text");
+}
+
+void Range::enter(const CellValue& value, const char* property) const {
     sheet::Sheet& s = model();
-    const CellValue value = typedInput(text);
     if (std::holds_alternative<std::monostate>(value)) {
         ClearContents();
         return;
     }
     if (Count() > kMaxFilledCells)
-        fail("Unable to set the FormulaR1C1 property of the Range class: the range has too many cells");
+        fail(std::string("Unable to set the ") + property +
+             " property of the Range class: the range has too many cells");
     for (const CellRange& a : mAreas)
         for (int r = a.firstRow; r <= a.lastRow; ++r)
             for (int c = a.firstColumn; c <= a.lastColumn; ++c)

@@ -107,6 +107,8 @@ public:
     // Enters text into every cell as typed input: a number only when it shows exactly
     // as typed ("12345", "-5"), otherwise the literal text; never a formula. Empty clears.
     void setFormulaR1C1(const std::string& text) const;
+    // Enters text into every cell exactly as it stands, never as a number. Empty clears.
+    void setText(const std::string& text) const;
     // The first cell's stored value.
     CellValue Value() const;
 
@@ -131,6 +133,7 @@ public:
     void CopyPicture() const;
 
 private:
+    void enter(const CellValue& value, const char* property) const;
     std::vector<CellRange> mAreas;
 };
 

@@ -116,13 +116,9 @@ int WriteDataRows(PhoneListTable& table) {
 
 void WriteCell(const std::string& range, const QString& text, bool merge) {
     app().Range(range).Select();
-    const om::Range cell = app().ActiveCell();
-    const std::string typed = text.toStdString();
-    cell.setFormulaR1C1(typed);
-    // Typed input turns "12345" into a number, which a narrow column shows as "###"
-    // or 1.2E+10 and a reader gets back as 12345.0. Every entry of the list is text.
-    if (std::holds_alternative<double>(cell.Value()))
-        cell.model().cellAt(cell.Row() - 1, cell.Column() - 1).value = typed;
+    // Typed input would turn "12345" into a number, which a narrow column shows as
+    // "###" or 1.2E+10 and a reader gets back as 12345.0: every entry of the list is text.
+    app().ActiveCell().setText(text.toStdString());
     if (merge)
         app().Selection().Merge();
 }
