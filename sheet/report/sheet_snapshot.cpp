@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPainter>
 
 #include <cerrno>
 #include <cstring>
@@ -37,14 +38,50 @@ std::optional<QPicture> readClipboardPicture() {
 
 ClipboardPictureReader gReader;
 
+// The sheet picture on the clipboard. The bitmap for other programs is painted
+// from the vector picture only when one of them asks, so a generation, which
+// reads the vector form back, never pays for it.
+class SheetPictureMimeData : public QMimeData {
+public:
+    explicit SheetPictureMimeData(const QPicture& picture) : mPicture(picture) {
+        setData(QString::fromLatin1(kSheetPictureMimeType), QByteArray(picture.data(), qsizetype(picture.size())));
+    }
+
+    QStringList formats() const override {
+        QStringList list = QMimeData::formats();
+        if (offersImage())
+            list << QStringLiteral("application/x-qt-image");
+        return list;
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override {
+        if (mimeType == QLatin1String("application/x-qt-image") && offersImage())
+            return doubleSizeImage();
+        return QMimeData::retrieveData(mimeType, type);
+    }
+
+private:
+    bool offersImage() const {
+        const QSize size = mPicture.boundingRect().size();
+        return qint64(size.width()) * size.height() * 16 <= kMaxClipboardImageBytes;
+    }
+
+    QImage doubleSizeImage() const {
+        const QRect bounds = mPicture.boundingRect();
+        QImage image(bounds.size() * 2, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(2, 2);
+        painter.drawPicture(-bounds.topLeft(), mPicture);
+        return image;
+    }
+
+    QPicture mPicture;
+};
+
 void copyRangeToClipboard(const sheet::Workbook& workbook, const sheet::Sheet& sheet, const sheet::CellRange& range) {
-    const QPicture picture = sheet::renderPicture(workbook, sheet, range);
-    auto data = std::make_unique<QMimeData>();
-    data->setData(QString::fromLatin1(kSheetPictureMimeType), QByteArray(picture.data(), qsizetype(picture.size())));
-    const QSize size = picture.boundingRect().size();
-    if (qint64(size.width()) * size.height() * 16 <= kMaxClipboardImageBytes)
-        data->setImageData(sheet::renderImage(workbook, sheet, range, 2.0));
-    QGuiApplication::clipboard()->setMimeData(data.release());
+    QGuiApplication::clipboard()->setMimeData(new SheetPictureMimeData(sheet::renderPicture(workbook, sheet, range)));
 }
 
 } // namespace
