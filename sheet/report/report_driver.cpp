@@ -92,10 +92,6 @@ bool createExclusively(const QString& path) {
 
 } // namespace
 
-QString saveSideFile(const QString& workbookPath) {
-    return workbookPath + QStringLiteral(".tmp-save");
-}
-
 QString createTemporaryWorkbookPath(const QString& folder) {
     // A name someone else already holds is simply skipped; after this many the folder is unusable.
     constexpr int kAttempts = 1000;
@@ -104,21 +100,8 @@ QString createTemporaryWorkbookPath(const QString& folder) {
         for (int d = 0; d < 8; ++d)
             name += QString::number(QRandomGenerator::system()->bounded(1, 10));
         const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".xls");
-        if (FileExists(path) || !createExclusively(path))
-            continue;
-        // Saving writes the side file first and renames it over the workbook; holding
-        // that name too means the bytes never go through a file or link planted there,
-        // and the saved workbook keeps this file's private permissions.
-        bool sideCreated = false;
-        try {
-            sideCreated = createExclusively(saveSideFile(path));
-        } catch (...) {
-            ::unlink(QFile::encodeName(path).constData());
-            throw;
-        }
-        if (sideCreated)
+        if (!FileExists(path) && createExclusively(path))
             return path;
-        ::unlink(QFile::encodeName(path).constData());
     }
     throw std::runtime_error(("No free temporary workbook name in " + folder).toStdString());
 }
@@ -165,9 +148,6 @@ void GenerateReport0(int kind, ReportWindows& windows) {
         const sheet::om::Workbook& saved = book();
         saved.SaveAs(path.toStdString(), sheet::GetXlsFileFormat(mReportApp));
     });
-    // A save that failed before writing leaves the reserved side file behind.
-    if (!path.isEmpty() && FileExists(saveSideFile(path)))
-        DeleteFileQuietly(saveSideFile(path));
     trap.step(160, [] { build().setDisplayAlerts(false); });
     trap.step(162, [] {
         book().Close();

@@ -52,9 +52,7 @@ QString temporaryFolder();
 
 // Creates "velmar" + eight random digits 1..9 + ".xls" in folder exclusively
 // (never through a file or link someone else put there) and returns its path. The
-// file is private to this user, and so is the side file that saving it goes through.
+// file is private to this user, and a save over it keeps it so.
 QString createTemporaryWorkbookPath(const QString& folder);
-// The file a save of path writes before it takes path's name.
-QString saveSideFile(const QString& workbookPath);
 
 } // namespace OrganizationalTelephoneList

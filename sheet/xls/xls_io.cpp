@@ -10,29 +10,61 @@
 #include <fstream>
 #include <iterator>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace sheet::xls {
 
 std::vector<std::uint8_t> writeBytes(const Workbook& workbook) {
     return writeCompoundFile(u"Workbook", writeWorkbookStream(workbook));
 }
 
+namespace {
+
+// The permissions the saved file gets: those of the file it replaces, else those
+// of any new file (0666 less the umask).
+mode_t modeFor(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return ::fsync(fd) == 0;
+}
+
+} // namespace
+
 void writeFile(const Workbook& workbook, const std::string& path) {
     const std::vector<std::uint8_t> bytes = writeBytes(workbook);
-    const std::string temp = path + ".tmp-save";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw std::runtime_error("Cannot write \"" + path + "\": " + std::strerror(errno));
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::remove(temp.c_str());
-            throw std::runtime_error("Cannot write \"" + path + "\": the disk may be full.");
-        }
+    // A fresh, exclusively created file beside the target (mkstemp never follows
+    // or reuses a file someone put there), renamed over it when complete.
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        throw std::runtime_error("Cannot write \"" + path + "\": " + std::strerror(errno));
+    const bool written = ::fchmod(fd, modeFor(path)) == 0 && writeAll(fd, bytes);
+    const int writeError = errno;
+    if (::close(fd) != 0 || !written) {
+        ::unlink(temp.c_str());
+        throw std::runtime_error("Cannot write \"" + path + "\": " + std::strerror(written ? errno : writeError));
     }
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
         const int err = errno;
-        std::remove(temp.c_str());
+        ::unlink(temp.c_str());
         throw std::runtime_error("Cannot replace \"" + path + "\": " + std::strerror(err));
     }
 }

@@ -26,7 +26,8 @@ public:
 };
 
 std::vector<std::uint8_t> writeBytes(const Workbook& workbook);
-// Writes to a temporary file beside path and renames it over path, so a failure leaves any old file.
+// Writes to a new, exclusively created file beside path and renames it over path, so a
+// failure leaves any old file. The saved file keeps the permissions of the file it replaces.
 void writeFile(const Workbook& workbook, const std::string& path);
 
 std::unique_ptr<Workbook> readBytes(std::span<const std::uint8_t> bytes);

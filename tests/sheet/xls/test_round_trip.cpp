@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 using namespace sheet;
@@ -230,4 +234,29 @@ TEST(XlsRoundTrip, savesThroughATemporaryFile) {
     sheet::testing::expectSameWorkbook(wb, *xls::readFile(path));
     EXPECT_THROW(xls::writeFile(wb, ::testing::TempDir() + "/no/such/dir/x.xls"), std::runtime_error);
     EXPECT_THROW(xls::readFile(::testing::TempDir() + "/no/such/file.xls"), xls::FormatError);
+}
+
+TEST(XlsRoundTrip, savingNeitherFollowsPlantedLinksNorChangesPermissions) {
+    Workbook wb;
+    wb.addSheet("S").cellAt(0, 0).value = std::string("saved");
+    const std::string dir = ::testing::TempDir();
+    const std::string path = dir + "/planted_save.xls";
+    const std::string victim = dir + "/planted_victim.txt";
+    std::remove(path.c_str());
+    { std::ofstream(victim) << "keep me"; }
+    // A link under the fixed side-file name a writer might use.
+    std::remove((path + ".tmp-save").c_str());
+    ASSERT_EQ(::symlink(victim.c_str(), (path + ".tmp-save").c_str()), 0);
+    { std::ofstream(path) << "old"; }
+    ::chmod(path.c_str(), 0640);
+
+    xls::writeFile(wb, path);
+    sheet::testing::expectSameWorkbook(wb, *xls::readFile(path));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    std::ifstream in(victim);
+    std::string kept;
+    std::getline(in, kept);
+    EXPECT_EQ(kept, "keep me");
 }
