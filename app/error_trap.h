@@ -53,10 +53,18 @@ private:
 };
 
 // A probe: runs f, swallowing every failure; returns fallback when it threw.
+// A statement without a result goes to the one-argument form.
 template <class F, class T> auto probe(F&& f, T fallback) -> decltype(f()) {
     try {
         return std::forward<F>(f)();
     } catch (...) {
         return fallback;
+    }
+}
+
+template <class F> void probe(F&& statement) {
+    try {
+        std::forward<F>(statement)();
+    } catch (...) {
     }
 }

@@ -2,14 +2,8 @@
 
 #include "app/error_trap.h"
 
-#include <QApplication>
-#include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPalette>
-#include <QRadioButton>
-#include <QWidget>
 
 #include <filesystem>
 #include <stdexcept>
@@ -34,10 +28,6 @@ void deleteOrdinarily(const fs::path& p) {
 
 } // namespace
 
-bool isPictureBox(const QWidget& widget) {
-    return widget.property(kPictureBoxProperty).toBool();
-}
-
 bool FileExists(const QString& path) {
     return probe(
         [&] {
@@ -55,12 +45,7 @@ void DeleteFileQuietly(const QString& path) {
     try {
         deleteOrdinarily(toPath(path));
     } catch (...) {
-        probe(
-            [&] {
-                ForceDeleteFile(path);
-                return 0;
-            },
-            0);
+        probe([&] { ForceDeleteFile(path); });
     }
 }
 
@@ -69,20 +54,4 @@ void ForceDeleteFile(const QString& path) {
     fs::permissions(p, fs::perms::owner_write, fs::perm_options::add);
     if (!fs::remove(p))
         throw std::runtime_error("File not found");
-}
-
-void paintButtonFace(QWidget& widget) {
-    QPalette pal = widget.palette();
-    pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
-    widget.setPalette(pal);
-    widget.setAutoFillBackground(true);
-}
-
-void ApplyButtonFaceColors(QWidget& window) {
-    paintButtonFace(window);
-    for (QWidget* child : window.findChildren<QWidget*>()) {
-        if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) || qobject_cast<QGroupBox*>(child) ||
-            (qobject_cast<QLabel*>(child) && !isPictureBox(*child)))
-            paintButtonFace(*child);
-    }
 }

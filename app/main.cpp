@@ -1,4 +1,7 @@
-#include "phonelist/main_window.h"
+// quorvel-tabwright: the window program. It stands above every layer and only wires them.
+
+#include "app/widgets/qt_prompt.h"
+#include "phonelist/window/main_window.h"
 #include "sheet/report/sheet_snapshot.h"
 
 #include <QApplication>
@@ -6,9 +9,13 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QtPrompt qtPrompt;
+    setPrompt(&qtPrompt);
     installCopyPicture();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-tabwright.svg")));
     Form1 form;
     form.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    setPrompt(nullptr);
+    return status;
 }

@@ -22,18 +22,13 @@ public:
     virtual QString saveFileName(const QString& title, const QString& filter) = 0;
 };
 
-// The prompt the program uses. Defaults to the Qt implementation; tests install their own.
+// The prompt the program uses: the one installed last, or, when none is, one
+// that writes each message to standard error and gives its default answer, so
+// that code without windows never blocks on a question nobody can see. The
+// window program installs QtPrompt (app/widgets/qt_prompt.h); tests install their own.
 Prompt& prompt();
-// Installs p (not owned) as the program's prompt; nullptr restores the Qt one.
+// Installs p (not owned) as the program's prompt; nullptr restores the default.
 void setPrompt(Prompt* p);
-
-// QMessageBox and QFileDialog.
-class QtPrompt : public Prompt {
-public:
-    Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons,
-                   Answer defaultButton) override;
-    QString saveFileName(const QString& title, const QString& filter) override;
-};
 
 // The application title: the caption of every message box shown without one of its own.
 QString appTitle();

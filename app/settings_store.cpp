@@ -1,5 +1,7 @@
 #include "app/settings_store.h"
 
+#include "app/error_trap.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
@@ -176,10 +178,7 @@ SettingsStore::SettingsStore()
 
 SettingsStore::~SettingsStore() {
     // The store writes what it was given even when nobody asked; a failure here has nobody to report to.
-    try {
-        sync();
-    } catch (...) {
-    }
+    probe([this] { sync(); });
 }
 
 QString SettingsStore::read(const QString& key, const QString& defaultValue) const {

@@ -1,13 +1,8 @@
 #include "app/startup.h"
 
-#include "app/cursor_file.h"
-#include "app/file_helpers.h"
 #include "app/prompt.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QWidget>
 
 namespace {
 
@@ -43,21 +38,4 @@ QString appTitleFrom(const QString& displayName) {
 
 void SetAppTitle() {
     setAppTitle(appTitleFrom(QString::fromLatin1(kProductDisplayName)));
-}
-
-bool ApplyOptionalSkin(QWidget& window) {
-    // Only a file counts: an empty folder x, or a folder named o.cjs, lists no name.
-    const QFileInfo skin(programFile(QString::fromLatin1(kSkinFile)));
-    if (!skin.isFile())
-        return false;
-    ApplyButtonFaceColors(window);
-    window.setProperty("skinned", true);
-    return true;
-}
-
-std::optional<QCursor> loadHandCursor() {
-    const QString path = programFile(QString::fromLatin1(kHandCursorFile));
-    if (!FileExists(path))
-        return std::nullopt;
-    return loadCursorFile(path);
 }

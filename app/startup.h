@@ -1,16 +1,10 @@
 #pragma once
 
-// Start-up steps that belong to no window of their own: the application
-// title, the optional skin and the hand pointer, all found beside the program.
+// Start-up steps that belong to no window of their own: the program folder,
+// the side files found beside the program and the application title. The steps
+// that touch a window (skin, hand pointer) are in app/widgets/window_startup.h.
 
-#include "app/cursor_file.h"
-
-#include <QCursor>
 #include <QString>
-
-#include <optional>
-
-class QWidget;
 
 // The product's display name: the main window's caption and the source of the application title.
 inline constexpr const char* kProductDisplayName = "Quorvel Tabwright";
@@ -31,12 +25,3 @@ void SetAppTitle();
 // Relative paths of the side files.
 inline constexpr const char* kSkinFile = "\\x\\o.cjs";
 inline constexpr const char* kHandCursorFile = "\\HAND-M.CUR";
-
-// When the skin file exists beside the program, gives the window and its frames,
-// labels, option buttons and check boxes the button-face colour (as
-// ApplyButtonFaceColors; the main window has no picture box) and returns true; otherwise leaves the window alone.
-// Theming itself is left to the desktop on Linux.
-bool ApplyOptionalSkin(QWidget& window);
-
-// The hand pointer beside the program, when there is one.
-std::optional<QCursor> loadHandCursor();

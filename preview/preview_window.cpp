@@ -1,9 +1,10 @@
 #include "preview/preview_window.h"
 
-#include "app/cursor_file.h"
 #include "app/error_trap.h"
 #include "app/file_helpers.h"
 #include "app/prompt.h"
+#include "app/widgets/button_face.h"
+#include "app/widgets/cursor_file.h"
 #include "preview/picture_box.h"
 #include "preview/workbook_copy.h"
 
@@ -131,8 +132,6 @@ void Form2::buildControls() {
     Frame1 = new QGroupBox(QStringLiteral("Zoom:"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(pixels(120, 7860, 9600, 855));
-    Frame1->setMouseTracking(true);
-    Frame1->installEventFilter(this);
 
     PushButton1 = new QPushButton(QStringLiteral("Zoom In"), Frame1);
     PushButton1->setGeometry(pixels(240, 300, 4440, 405));
@@ -153,11 +152,10 @@ void Form2::buildControls() {
     for (const auto& [button, name] : buttons) {
         button->setObjectName(QLatin1String(name));
         button->setFont(buttonFont);
-        button->setMouseTracking(true);
-        button->installEventFilter(this);
-        // The button's own pointer rule replaces Frame1's and the window's.
-        button->setAttribute(Qt::WA_NoMousePropagation);
     }
+    mPointer = new WindowPointer(*this);
+    mPointer->watchButtons({PushButton1, PushButton2, PushButton8, PushButton6});
+    mPointer->watchBackground({Frame1});
     // Moves over the viewport and the bars are not moves over the window's background.
     for (QWidget* child : {static_cast<QWidget*>(Picture2), static_cast<QWidget*>(HScroll1),
                            static_cast<QWidget*>(VScroll1), static_cast<QWidget*>(Frame1)})
@@ -179,7 +177,7 @@ void Form2::Form_Load() {
     trap.step(4, [&] {
         const QString path = mProgramFolder + QStringLiteral("/HAND-M.CUR");
         if (FileExists(path))
-            mHandCursor = loadCursorFile(path);
+            mPointer->setHandCursor(loadCursorFile(path));
     });
 }
 
@@ -374,38 +372,7 @@ void Form2::Picture1_MouseUp(int /*button*/, int /*shift*/, float /*x*/, float /
     });
 }
 
-// --- pointer ---
-
-void Form2::setMousePointer(MousePointer pointer) {
-    mMousePointer = pointer;
-    switch (pointer) {
-    case MousePointer::Default:
-        unsetCursor();
-        break;
-    case MousePointer::Hourglass:
-        setCursor(Qt::WaitCursor);
-        break;
-    case MousePointer::Custom:
-        // Without a pointer file the custom pointer is the plain arrow.
-        setCursor(mHandCursor ? *mHandCursor : QCursor(Qt::ArrowCursor));
-        break;
-    }
-}
-
-void Form2::resetPointer() {
-    if (mMousePointer != MousePointer::Hourglass)
-        setMousePointer(MousePointer::Default);
-}
-
-void Form2::setHandPointer() {
-    if (mMousePointer != MousePointer::Hourglass)
-        setMousePointer(MousePointer::Custom);
-}
-
-void Form2::mouseMoveEvent(QMouseEvent* event) {
-    resetPointer();
-    QWidget::mouseMoveEvent(event);
-}
+// --- mouse over the picture ---
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
@@ -422,12 +389,6 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
         else // a press, or the second press of a double click
             picture1_MouseDown(buttonBits(mouse->button()), shift, x, y);
         return true;
-    }
-    if (type == QEvent::MouseMove) {
-        if (watched == Frame1)
-            resetPointer();
-        else if (watched == PushButton1 || watched == PushButton2 || watched == PushButton6 || watched == PushButton8)
-            setHandPointer();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -14,6 +14,8 @@
 // Every position and size is kept in twips in a PreviewGeometry; the widgets
 // follow it.
 
+#include "app/mouse_pointer.h"
+#include "app/widgets/window_pointer.h"
 #include "preview/preview_geometry.h"
 #include "preview/twips.h"
 
@@ -35,9 +37,6 @@ class QScrollBar;
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    // The window's own pointer.
-    enum class MousePointer { Default = 0, Hourglass = 11, Custom = 99 };
-
     // programFolder is where the hand pointer "HAND-M.CUR" is looked for; empty
     // means the folder of the executable.
     explicit Form2(const QString& programFolder = QString(), QWidget* parent = nullptr);
@@ -65,10 +64,10 @@ public:
     void SetHScrollbarByPercent(QScrollBar* HScrollbar, int percent);
     void SetVScrollbarByPercent(QScrollBar* VScrollbar, int percent);
 
-    MousePointer mousePointer() const { return mMousePointer; }
-    void setMousePointer(MousePointer pointer);
+    MousePointer mousePointer() const { return mPointer->current(); }
+    void setMousePointer(MousePointer pointer) { mPointer->set(pointer); }
     // The pointer loaded from HAND-M.CUR, if there was one.
-    const std::optional<QCursor>& handCursor() const { return mHandCursor; }
+    const std::optional<QCursor>& handCursor() const { return mPointer->handCursor(); }
 
     const PreviewGeometry& previewGeometry() const { return mGeometry; }
     const TwipsScale& twipsScale() const { return mScale; }
@@ -104,7 +103,6 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -113,9 +111,6 @@ private:
     void SetupScrollBars();
     void ZoomStep(int direction);
     void SetZoom(float factor);
-    // Mouse moves over the background and Frame1, and over the buttons.
-    void resetPointer();
-    void setHandPointer();
 
     // Moves Picture1 and sets the bars to what mGeometry holds.
     void syncPicture1Position();
@@ -129,8 +124,7 @@ private:
     QPicture mZoomOri; // the unscaled picture that every zoom step is drawn from
     bool mSetupPending = false;
     bool mCentred = false;
-    MousePointer mMousePointer = MousePointer::Default;
-    std::optional<QCursor> mHandCursor;
-    QWidget* mViewportArea = nullptr; // Picture2's inside, where Picture1 moves
+    WindowPointer* mPointer = nullptr; // owned by the window
+    QWidget* mViewportArea = nullptr;  // Picture2's inside, where Picture1 moves
     QPointer<QWidget> mMainWindow;
 };

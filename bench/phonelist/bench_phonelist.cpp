@@ -5,7 +5,7 @@
 
 #include "app/settings_store.h"
 #include "phonelist/list_persistence.h"
-#include "phonelist/main_window.h"
+#include "phonelist/window/main_window.h"
 #include "phonelist/phone_list_table.h"
 
 #include <QApplication>

@@ -32,7 +32,7 @@ namespace {
 class BenchWindows : public ReportWindows {
 public:
     explicit BenchWindows(Form2& preview, QWidget& main) : mPreview(preview), mMain(main) {}
-    void setMainMousePointer(int) override {}
+    void setMainMousePointer(MousePointer) override {}
     void loadPreviewPicture(const QString& path) override { mPreview.loadPictureFile(path); }
     void setPreviewExcelFile(const QString& path) override { mPreview.mExcelFile = path; }
     void showPreview() override { mPreview.show(); }

@@ -2,23 +2,16 @@
 
 #include "app/error_trap.h"
 #include "app/file_helpers.h"
+#include "app/temp_files.h"
 #include "sheet/engine/app_factory.h"
 #include "sheet/engine/spreadsheet_app.h"
 #include "sheet/report/sheet_layout.h"
 #include "sheet/report/sheet_snapshot.h"
 #include "sheet/report/spreadsheet_host.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QRandomGenerator>
 #include <QtGlobal>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace OrganizationalTelephoneList {
 
@@ -28,20 +21,11 @@ std::unique_ptr<sheet::om::Workbook> mReportBook;
 namespace {
 
 sheet::SpreadsheetApp& build() {
-    if (!mReportApp)
-        throw std::runtime_error("Object variable or With block variable not set");
-    return *mReportApp;
+    return sheet::objectOf(mReportApp);
 }
 
 sheet::om::Workbook& book() {
-    if (!mReportBook)
-        throw std::runtime_error("Object variable or With block variable not set");
-    return *mReportBook;
-}
-
-[[noreturn]] void failWithErrno(const QString& what) {
-    throw std::runtime_error(
-        (what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno))).toStdString());
+    return sheet::objectOf(mReportBook);
 }
 
 } // namespace
@@ -52,58 +36,6 @@ void StartReportApp() {
 
 void ReleaseReportApp() {
     mReportApp.reset();
-}
-
-QString temporaryFolder() {
-    const QString temp = qEnvironmentVariable("TEMP");
-    if (!temp.isEmpty())
-        return QDir::cleanPath(temp);
-
-    // No TEMP: a folder of our own under the system's temporary folder, since the
-    // workbook and the sheet picture are the user's data.
-    const QString folder = QDir::tempPath() + QStringLiteral("/quorvel-tabwright-") + QString::number(::getuid());
-    const QByteArray native = QFile::encodeName(folder);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        failWithErrno(QStringLiteral("Cannot create the temporary folder ") + folder);
-    struct stat st {};
-    if (::lstat(native.constData(), &st) != 0)
-        failWithErrno(QStringLiteral("Cannot use the temporary folder ") + folder);
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0)
-        throw std::runtime_error(
-            (QStringLiteral("The temporary folder ") + folder + QStringLiteral(" is not private to this user"))
-                .toStdString());
-    return folder;
-}
-
-namespace {
-
-// Creates path as an empty file only this user can use; false when the name is taken.
-bool createExclusively(const QString& path) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::close(fd);
-        return true;
-    }
-    if (errno != EEXIST)
-        failWithErrno(QStringLiteral("Cannot create a temporary workbook in ") + QFileInfo(path).path());
-    return false;
-}
-
-} // namespace
-
-QString createTemporaryWorkbookPath(const QString& folder) {
-    // A name someone else already holds is simply skipped; after this many the folder is unusable.
-    constexpr int kAttempts = 1000;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        QString name = QStringLiteral("velmar");
-        for (int d = 0; d < 8; ++d)
-            name += QString::number(QRandomGenerator::system()->bounded(1, 10));
-        const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".xls");
-        if (!FileExists(path) && createExclusively(path))
-            return path;
-    }
-    throw std::runtime_error(("No free temporary workbook name in " + folder).toStdString());
 }
 
 void GenerateReport0(int kind, ReportWindows& windows) {
@@ -156,11 +88,10 @@ void GenerateReport0(int kind, ReportWindows& windows) {
     trap.step(164, [] { build().Quit(); });
     trap.step(166, [] { ReleaseReportApp(); });
     trap.step(168, [&] { snap = sheet::OpenWorkbookInNewExcel(path); });
-    trap.step(170, [&] { windows.setMainMousePointer(11); });
+    trap.step(170, [&] { windows.setMainMousePointer(MousePointer::Hourglass); });
     trap.step(172, [&] {
-        if (!snap)
-            throw std::runtime_error("Object variable or With block variable not set");
-        snapBook = std::make_unique<sheet::om::Workbook>(snap->Workbooks().Item(snap->Workbooks().Count()));
+        sheet::SpreadsheetApp& app = sheet::objectOf(snap);
+        snapBook = std::make_unique<sheet::om::Workbook>(app.Workbooks().Item(app.Workbooks().Count()));
     });
     trap.step(174, [&] {
         picturePath = temporaryFolder() + QStringLiteral("/temp.bmp");
@@ -168,27 +99,15 @@ void GenerateReport0(int kind, ReportWindows& windows) {
         // when the snapshot writes nothing.
         if (FileExists(picturePath))
             DeleteFileQuietly(picturePath);
-        if (!snapBook)
-            throw std::runtime_error("Object variable or With block variable not set");
-        saveCellsActivesheet(*snapBook, picturePath);
+        saveCellsActivesheet(sheet::objectOf(snapBook), picturePath);
     });
-    trap.step(176, [&] {
-        if (!snap)
-            throw std::runtime_error("Object variable or With block variable not set");
-        snap->setDisplayAlerts(false);
-    });
+    trap.step(176, [&] { sheet::objectOf(snap).setDisplayAlerts(false); });
     trap.step(178, [&] {
-        if (!snapBook)
-            throw std::runtime_error("Object variable or With block variable not set");
-        snapBook->Close();
+        sheet::objectOf(snapBook).Close();
         snapBook.reset();
     });
-    trap.step(180, [&] {
-        if (!snap)
-            throw std::runtime_error("Object variable or With block variable not set");
-        snap->Quit();
-    });
-    trap.step(182, [&] { windows.setMainMousePointer(0); });
+    trap.step(180, [&] { sheet::objectOf(snap).Quit(); });
+    trap.step(182, [&] { windows.setMainMousePointer(MousePointer::Default); });
     trap.step(184, [&] { windows.loadPreviewPicture(picturePath); });
     trap.step(186, [&] { windows.setPreviewExcelFile(path); });
     trap.step(188, [&] { windows.showPreview(); });

@@ -3,6 +3,8 @@
 // The report object: turns the phone list into a saved workbook and a picture
 // of its sheet, and hands both to the preview window.
 
+#include "app/mouse_pointer.h"
+
 #include <QString>
 
 #include <memory>
@@ -20,8 +22,8 @@ class Workbook;
 class ReportWindows {
 public:
     virtual ~ReportWindows() = default;
-    // The main window's mouse pointer: 11 hourglass, 0 default.
-    virtual void setMainMousePointer(int code) = 0;
+    // The main window's mouse pointer.
+    virtual void setMainMousePointer(MousePointer pointer) = 0;
     // Loads the picture file into the preview's picture box; throws when it cannot.
     virtual void loadPreviewPicture(const QString& path) = 0;
     virtual void setPreviewExcelFile(const QString& path) = 0;
@@ -45,14 +47,5 @@ void GenerateReport0(int kind, ReportWindows& windows);
 // Creates a new build instance into mReportApp, replacing any earlier reference.
 void StartReportApp();
 void ReleaseReportApp();
-
-// The folder for temporary files: TEMP when set, otherwise a folder private to
-// this user (created 0700 and checked to be ours). Throws when neither is usable.
-QString temporaryFolder();
-
-// Creates "velmar" + eight random digits 1..9 + ".xls" in folder exclusively
-// (never through a file or link someone else put there) and returns its path. The
-// file is private to this user, and a save over it keeps it so.
-QString createTemporaryWorkbookPath(const QString& folder);
 
 } // namespace OrganizationalTelephoneList

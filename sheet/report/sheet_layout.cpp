@@ -4,6 +4,7 @@
 #include "phonelist/phone_list_table.h"
 #include "sheet/engine/spreadsheet_app.h"
 #include "sheet/report/report_driver.h"
+#include "sheet/report/spreadsheet_host.h"
 
 #include <array>
 #include <stdexcept>
@@ -44,9 +45,7 @@ constexpr std::array<RowSpec, 5> kRowHeights{
 constexpr std::array<char, 8> kFieldColumns{'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I'};
 
 sheet::SpreadsheetApp& app() {
-    if (!mReportApp)
-        throw std::runtime_error("Object variable or With block variable not set");
-    return *mReportApp;
+    return sheet::objectOf(mReportApp);
 }
 
 std::string cellName(char column, int row) {
@@ -213,9 +212,7 @@ void BuildPhoneListSheet(int /*kind*/) {
 
     WriteHeaderRow();
 
-    if (!gPhoneList)
-        throw std::runtime_error("Object variable or With block variable not set");
-    const int n = WriteDataRows(*gPhoneList);
+    const int n = WriteDataRows(sheet::objectOf(gPhoneList));
 
     SetRangeBorders("B4:I" + std::to_string(n + 4), false, true, true, true, true, false, om::xlColorIndexAutomatic);
     SetupPageLayout();

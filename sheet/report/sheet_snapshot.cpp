@@ -97,12 +97,11 @@ void setClipboardPictureReader(ClipboardPictureReader reader) {
 std::optional<QPicture> GetClipboardPicture(int /*format*/) {
     std::optional<QPicture> result;
     for (int attempt = 0; attempt < kClipboardAttempts && !result; ++attempt) {
-        try {
+        // A busy clipboard is tried again at once.
+        probe([&] {
             if (auto picture = gReader ? gReader() : readClipboardPicture())
                 result = std::move(picture);
-        } catch (...) {
-            // A busy clipboard is tried again at once.
-        }
+        });
     }
     return result;
 }

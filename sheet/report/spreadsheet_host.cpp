@@ -1,5 +1,6 @@
 #include "sheet/report/spreadsheet_host.h"
 
+#include "app/error_trap.h"
 #include "app/prompt.h"
 #include "sheet/engine/app_factory.h"
 
@@ -12,6 +13,10 @@
 #include <stdexcept>
 
 namespace sheet {
+
+void throwObjectNotSet() {
+    throw std::runtime_error("Object variable or With block variable not set");
+}
 namespace {
 
 std::function<void()>& endProgramHook() {
@@ -70,41 +75,35 @@ QString excelMayBeOpenText() {
 }
 
 void CheckExcelInstalled() {
-    bool created = false;
-    try {
-        // The instance is only a probe: its reference is dropped at once, without Quit.
-        created = appFactory().create() != nullptr;
-    } catch (...) {
-    }
-    if (created)
+    // The instance is only a probe: its reference is dropped at once, without Quit.
+    if (probe([] { return appFactory().create() != nullptr; }, false))
         return;
-    try {
+    probe([] {
         prompt().message(excelNotInstalledText(), QString(), Prompt::Icon::None, Prompt::Buttons::Ok,
                          Prompt::Answer::Ok);
-    } catch (...) {
-    }
+    });
     endProgramNow();
 }
 
 bool IsExcelRunning() {
-    try {
-        const std::shared_ptr<SpreadsheetApp> running = appFactory().attach();
-        return running && running->defaultMember() == "Microsoft Excel";
-    } catch (...) {
-        return false;
-    }
+    return probe(
+        [] {
+            const std::shared_ptr<SpreadsheetApp> running = appFactory().attach();
+            return running && running->defaultMember() == "Microsoft Excel";
+        },
+        false);
 }
 
 bool CheckExcelMayBeOpen() {
     if (!IsExcelRunning())
         return false;
-    try {
-        const Prompt::Answer answer = prompt().message(excelMayBeOpenText(), QString(), Prompt::Icon::None,
-                                                       Prompt::Buttons::YesNo, Prompt::Answer::Yes);
-        return answer != Prompt::Answer::Yes;
-    } catch (...) {
-        return true; // no answer is not a Yes
-    }
+    // No answer is not a Yes.
+    return probe(
+        [] {
+            return prompt().message(excelMayBeOpenText(), QString(), Prompt::Icon::None, Prompt::Buttons::YesNo,
+                                    Prompt::Answer::Yes) != Prompt::Answer::Yes;
+        },
+        true);
 }
 
 std::shared_ptr<SpreadsheetApp> OpenWorkbookInNewExcel(const QString& path) {

@@ -16,6 +16,16 @@
 
 namespace sheet {
 
+// The failure of a call through an object variable that holds no object.
+[[noreturn]] void throwObjectNotSet();
+
+// The object behind a pointer (raw, shared or unique), or throwObjectNotSet().
+template <class Pointer> auto& objectOf(const Pointer& object) {
+    if (!object)
+        throwObjectNotSet();
+    return *object;
+}
+
 // Text of the message shown when no instance can be created.
 QString excelNotInstalledText();
 // Text of the question asked when an instance is already running.

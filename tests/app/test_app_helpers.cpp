@@ -2,6 +2,9 @@
 #include "app/prompt.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
+#include "app/widgets/button_face.h"
+#include "app/widgets/cursor_file.h"
+#include "app/widgets/window_startup.h"
 #include "isolated_settings.h"
 
 #include <QCheckBox>

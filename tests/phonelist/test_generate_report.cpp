@@ -1,8 +1,8 @@
 #include "app/prompt.h"
 #include "isolated_settings.h"
-#include "phonelist/main_window.h"
+#include "phonelist/window/main_window.h"
 #include "phonelist/phone_list_table.h"
-#include "phonelist/report_windows.h"
+#include "phonelist/window/report_windows.h"
 #include "preview/picture_box.h"
 #include "preview/preview_window.h"
 #include "scripted_prompt.h"
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(preview);
         QTRY_VERIFY(preview->isVisible());
         QVERIFY(!w->isVisible());
-        QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+        QCOMPARE(w->mousePointer(), MousePointer::Default);
         QVERIFY(w->updatesEnabled());
         QVERIFY(!preview->Picture1->picture().isNull());
 
@@ -227,16 +227,16 @@ private slots:
     void whileGeneratingTheWindowIsFrozenAndBusy() {
         auto w = start();
         TestFactory factory;
-        std::vector<std::pair<int, bool>> seen; // pointer, updates enabled
+        std::vector<std::pair<MousePointer, bool>> seen; // pointer, updates enabled
         factory.onCreate = [&] { seen.emplace_back(w->mousePointer(), w->updatesEnabled()); };
         Form2* preview = generate(*w);
         QTRY_VERIFY(preview->isVisible());
         QCOMPARE(factory.creates, 2);
         for (const auto& [pointer, updates] : seen) {
-            QCOMPARE(pointer, Form1::kPointerBusy);
+            QCOMPARE(pointer, MousePointer::Hourglass);
             QVERIFY(!updates);
         }
-        QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+        QCOMPARE(w->mousePointer(), MousePointer::Default);
         QVERIFY(w->updatesEnabled());
         QTest::mouseClick(preview->PushButton8, Qt::LeftButton);
     }
@@ -255,7 +255,7 @@ private slots:
             QVERIFY(shown.text.contains(QStringLiteral("OrganizationalTelephoneList.GenerateReport0 at line ")));
             QCOMPARE(shown.icon, Prompt::Icon::Warning);
         }
-        QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+        QCOMPARE(w->mousePointer(), MousePointer::Default);
         QVERIFY(w->updatesEnabled());
         if (Form2* preview = w->reportWindows().loadedPreview())
             QTest::mouseClick(preview->PushButton8, Qt::LeftButton);
@@ -273,7 +273,7 @@ private slots:
         QCOMPARE(factory.creates, before);
         QVERIFY(!preview || !preview->isVisible());
         QVERIFY(w->isVisible());
-        QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+        QCOMPARE(w->mousePointer(), MousePointer::Default);
         QVERIFY(w->updatesEnabled());
         factory.running->Quit();
     }

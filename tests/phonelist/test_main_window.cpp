@@ -2,8 +2,8 @@
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "isolated_settings.h"
-#include "phonelist/main_window.h"
-#include "phonelist/phone_list_model.h"
+#include "phonelist/window/main_window.h"
+#include "phonelist/window/phone_list_model.h"
 #include "phonelist/phone_list_table.h"
 #include "scripted_prompt.h"
 
@@ -331,23 +331,23 @@ private slots:
             QCOMPARE(w->handCursor()->hotSpot(), QPoint(9, 0));
             QEvent enter(QEvent::Enter);
             QApplication::sendEvent(w->PushButton7, &enter);
-            QCOMPARE(w->mousePointer(), Form1::kPointerCustom);
+            QCOMPARE(w->mousePointer(), MousePointer::Custom);
             QCOMPARE(w->cursor().shape(), Qt::BitmapCursor);
             QApplication::sendEvent(w->DataGrid1->viewport(), &enter);
-            QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+            QCOMPARE(w->mousePointer(), MousePointer::Default);
             // The hourglass stays while busy.
-            w->setMousePointer(Form1::kPointerBusy);
+            w->setMousePointer(MousePointer::Hourglass);
             QApplication::sendEvent(w->PushButton2, &enter);
-            QCOMPARE(w->mousePointer(), Form1::kPointerBusy);
+            QCOMPARE(w->mousePointer(), MousePointer::Hourglass);
             QApplication::sendEvent(w->Frame2, &enter);
-            QCOMPARE(w->mousePointer(), Form1::kPointerBusy);
+            QCOMPARE(w->mousePointer(), MousePointer::Hourglass);
         }
         setProgramFolder(mEmptyFolder.path());
         auto w = start();
         QVERIFY(!w->handCursor().has_value());
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(w->PushButton1, &enter);
-        QCOMPARE(w->mousePointer(), Form1::kPointerCustom);
+        QCOMPARE(w->mousePointer(), MousePointer::Custom);
         QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
     }
 
@@ -369,13 +369,13 @@ private slots:
         auto w = start();
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(w->PushButton22, &enter);
-        QCOMPARE(w->mousePointer(), Form1::kPointerCustom);
+        QCOMPARE(w->mousePointer(), MousePointer::Custom);
         QApplication::sendEvent(w->DataGrid1->horizontalHeader()->viewport(), &enter);
-        QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+        QCOMPARE(w->mousePointer(), MousePointer::Default);
         QApplication::sendEvent(w->PushButton6, &enter);
         QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(w.get(), &move);
-        QCOMPARE(w->mousePointer(), Form1::kPointerDefault);
+        QCOMPARE(w->mousePointer(), MousePointer::Default);
     }
 
     void paintsATidyWhiteWindow() {

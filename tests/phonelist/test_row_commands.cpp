@@ -2,9 +2,10 @@
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "isolated_settings.h"
-#include "phonelist/main_window.h"
-#include "phonelist/phone_list_model.h"
+#include "phonelist/window/main_window.h"
+#include "phonelist/window/phone_list_model.h"
 #include "phonelist/phone_list_table.h"
+#include "phonelist/sample_data.h"
 #include "scripted_prompt.h"
 
 #include <QAbstractItemModelTester>

@@ -1,4 +1,4 @@
-#include "app/cursor_file.h"
+#include "app/widgets/cursor_file.h"
 #include "preview/picture_box.h"
 #include "preview/preview_window.h"
 #include "preview_test_support.h"
@@ -443,32 +443,32 @@ private slots:
         open(form, twoColourPicture(400, 300));
 
         QTest::mouseMove(form.PushButton6);
-        QCOMPARE(form.mousePointer(), Form2::MousePointer::Custom);
+        QCOMPARE(form.mousePointer(), MousePointer::Custom);
         QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(form.cursor().hotSpot(), QPoint(6, 2));
         QTest::mouseMove(&form, QPoint(3, 3));
-        QCOMPARE(form.mousePointer(), Form2::MousePointer::Default);
+        QCOMPARE(form.mousePointer(), MousePointer::Default);
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
         QTest::mouseMove(form.PushButton1);
-        QCOMPARE(form.mousePointer(), Form2::MousePointer::Custom);
+        QCOMPARE(form.mousePointer(), MousePointer::Custom);
         QTest::mouseMove(form.Frame1, QPoint(632, 50));
-        QCOMPARE(form.mousePointer(), Form2::MousePointer::Default);
+        QCOMPARE(form.mousePointer(), MousePointer::Default);
 
-        form.setMousePointer(Form2::MousePointer::Hourglass);
+        form.setMousePointer(MousePointer::Hourglass);
         QTest::mouseMove(form.PushButton8);
-        QCOMPARE(form.mousePointer(), Form2::MousePointer::Hourglass);
+        QCOMPARE(form.mousePointer(), MousePointer::Hourglass);
         QTest::mouseMove(&form, QPoint(3, 3));
         QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
         // A redraw puts the default pointer back.
         form.PushButton1->click();
-        QCOMPARE(form.mousePointer(), Form2::MousePointer::Default);
+        QCOMPARE(form.mousePointer(), MousePointer::Default);
     }
 
     void withoutPointerFileTheCustomPointerIsTheArrow() {
         Form2 form(mFolder.path());
         open(form, twoColourPicture(400, 300));
         QTest::mouseMove(form.PushButton2);
-        QCOMPARE(form.mousePointer(), Form2::MousePointer::Custom);
+        QCOMPARE(form.mousePointer(), MousePointer::Custom);
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     }
 };

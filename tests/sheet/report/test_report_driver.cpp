@@ -1,5 +1,6 @@
 #include "sheet/report/report_driver.h"
 
+#include "app/temp_files.h"
 #include "isolated_settings.h"
 #include "phonelist/phone_list_table.h"
 #include "scripted_prompt.h"
@@ -40,7 +41,7 @@ int modeOf(const QString& path) {
 // What a generation did to the windows, in order.
 class RecordingWindows : public ReportWindows {
 public:
-    void setMainMousePointer(int code) override { pointers.push_back(code); }
+    void setMainMousePointer(MousePointer pointer) override { pointers.push_back(pointer); }
     void loadPreviewPicture(const QString& path) override {
         calls << QStringLiteral("load");
         pictureMode = modeOf(path);
@@ -53,7 +54,7 @@ public:
     void showPreview() override { calls << QStringLiteral("show"); }
     void hideMain() override { calls << QStringLiteral("hide"); }
 
-    std::vector<int> pointers;
+    std::vector<MousePointer> pointers;
     QStringList calls;
     QString excelFile;
     QPicture picture;
@@ -187,7 +188,7 @@ private slots:
         QVERIFY2(mPrompt->shown.empty(), qPrintable(mPrompt->texts().join(QStringLiteral(" / "))));
 
         QCOMPARE(windows.calls, (QStringList{"load", "excel", "show", "hide"}));
-        QCOMPARE(windows.pointers, (std::vector<int>{11, 0}));
+        QCOMPARE(windows.pointers, (std::vector<MousePointer>{MousePointer::Hourglass, MousePointer::Default}));
         QCOMPARE(windows.pictureMode, 0600);
         QVERIFY(!windows.picture.isNull());
         QVERIFY(!QFile::exists(picturePath()));
@@ -261,7 +262,7 @@ private slots:
             QVERIFY(shown.text.contains(
                 QStringLiteral("in Quorvel2021/08/31.OrganizationalTelephoneList.GenerateReport0 at line ")));
         // The run went on to the end and reset the pointer it had set.
-        QCOMPARE(windows.pointers, (std::vector<int>{11, 0}));
+        QCOMPARE(windows.pointers, (std::vector<MousePointer>{MousePointer::Hourglass, MousePointer::Default}));
         QCOMPARE(windows.calls, (QStringList{"load", "excel", "show", "hide"}));
         QVERIFY(!QFile::exists(picturePath()));
         QVERIFY(QDir(mTemp.path()).entryList({QStringLiteral("velmar*.xls.*")}, QDir::Files).isEmpty());

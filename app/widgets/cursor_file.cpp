@@ -1,4 +1,4 @@
-#include "app/cursor_file.h"
+#include "app/widgets/cursor_file.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "phonelist/report_windows.h"
+#include "phonelist/window/report_windows.h"
 
-#include "phonelist/main_window.h"
+#include "phonelist/window/main_window.h"
 #include "preview/preview_window.h"
 
 PreviewHandOver::PreviewHandOver(Form1& main) : mMain(main) {}
@@ -20,8 +20,8 @@ Form2& PreviewHandOver::preview() {
     return *mPreview;
 }
 
-void PreviewHandOver::setMainMousePointer(int code) {
-    mMain.setMousePointer(code);
+void PreviewHandOver::setMainMousePointer(MousePointer pointer) {
+    mMain.setMousePointer(pointer);
 }
 
 void PreviewHandOver::loadPreviewPicture(const QString& path) {

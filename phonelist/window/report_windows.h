@@ -16,7 +16,7 @@ public:
     explicit PreviewHandOver(Form1& main);
     ~PreviewHandOver() override;
 
-    void setMainMousePointer(int code) override;
+    void setMainMousePointer(MousePointer pointer) override;
     void loadPreviewPicture(const QString& path) override;
     void setPreviewExcelFile(const QString& path) override;
     void showPreview() override;

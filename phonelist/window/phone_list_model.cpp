@@ -1,4 +1,4 @@
-#include "phonelist/phone_list_model.h"
+#include "phonelist/window/phone_list_model.h"
 
 #include "phonelist/phone_list_table.h"
 

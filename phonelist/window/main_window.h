@@ -3,7 +3,10 @@
 // Form1: the main window. Loading it runs the whole start-up; closing it saves
 // the list and ends the program.
 
+#include "app/mouse_pointer.h"
 #include "app/settings_store.h"
+#include "app/widgets/window_pointer.h"
+#include "phonelist/row_commands.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -19,11 +22,6 @@ class QTableView;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    // Mouse pointer codes of the window.
-    static constexpr int kPointerDefault = 0;
-    static constexpr int kPointerBusy = 11;
-    static constexpr int kPointerCustom = 99;
-
     // Builds the controls and runs Form_Load; show() the window afterwards.
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
@@ -31,10 +29,10 @@ public:
     // Twips to pixels at the window's logical DPI (15 twips per pixel at 96 DPI).
     int twipsToPixels(int twips) const;
 
-    int mousePointer() const { return mMousePointer; }
-    void setMousePointer(int code);
+    MousePointer mousePointer() const { return mPointer->current(); }
+    void setMousePointer(MousePointer pointer) { mPointer->set(pointer); }
     // The custom pointer's image, when the hand pointer file was loaded.
-    const std::optional<QCursor>& handCursor() const { return mHandCursor; }
+    const std::optional<QCursor>& handCursor() const { return mPointer->handCursor(); }
 
     SettingsStore& store() { return mStore; }
     // What a generation uses to reach this window and the preview window.
@@ -60,12 +58,9 @@ public slots:
     void PushButton1_Click();
     void PushButton3_Click();
     void StampLastUpdated();
-    void SetHandPointer();
-    void ResetPointer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -74,14 +69,11 @@ private:
     void Form_Unload();
     void bindGrid();
     void commitPendingEdit();
+    // The redraw lock and the grid, as the row commands reach them.
+    ListWindow listWindow();
 
     SettingsStore mStore;
-    int mMousePointer = kPointerDefault;
-    std::optional<QCursor> mHandCursor;
+    WindowPointer* mPointer = nullptr; // owned by the window
     bool mUnloaded = false;
     std::unique_ptr<PreviewHandOver> mReportWindows;
 };
-
-class PhoneListTable;
-// True when none of the current row's fields holds a text other than "".
-bool IsEmptyRow(PhoneListTable& table);

@@ -1,0 +1,29 @@
+#include "app/widgets/button_face.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPalette>
+#include <QRadioButton>
+#include <QWidget>
+
+bool isPictureBox(const QWidget& widget) {
+    return widget.property(kPictureBoxProperty).toBool();
+}
+
+void paintButtonFace(QWidget& widget) {
+    QPalette pal = widget.palette();
+    pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    widget.setPalette(pal);
+    widget.setAutoFillBackground(true);
+}
+
+void ApplyButtonFaceColors(QWidget& window) {
+    paintButtonFace(window);
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) || qobject_cast<QGroupBox*>(child) ||
+            (qobject_cast<QLabel*>(child) && !isPictureBox(*child)))
+            paintButtonFace(*child);
+    }
+}
