@@ -8,6 +8,7 @@
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
@@ -15,35 +16,48 @@
 
 namespace {
 
-const char* const kHelp =
-    R"(Usage: quorvel-tabwright-export [--csv FILE | --xls FILE] [--png FILE] [--pdf FILE] [OUT.xls]
+const char* const kUsage =
+    "Usage: quorvel-tabwright-export [--csv FILE | --xls FILE] [--png FILE] [--pdf FILE] [OUT.xls]";
 
-Builds the formatted phone-list workbook that "Start Creating Template" builds,
+const char* const kIntro = R"(Builds the formatted phone-list workbook that "Start Creating Template" builds,
 without opening a window, and saves it as OUT.xls (Excel 97-2003).
 
-Where the list comes from:
-  (no option)   the list stored by Quorvel Tabwright, as the program would
-                show it if it started now
-  --csv FILE    UTF-8 text, one entry a line, eight fields in the grid's order:
-                Last Name, First Name, Spouse/Kids, Address, Home Number,
-                Work Number, Cell Number, E-mail. A first line holding these
-                eight names is skipped. Fields holding commas, quotes or line
-                breaks are quoted as in RFC 4180 ("say ""hi"""). A line may
-                have fewer than eight fields, not more; a field holds at most
-                1,024 characters.
-  --xls FILE    the first sheet of a workbook: one this program made (the list
-                from row 5, columns B to I), or a plain table of eight columns
-                from column A, optionally under a row of the column names
+Where the list comes from (the list stored by Quorvel Tabwright, as the program
+would show it if it started now, when neither option is given):)";
 
-What it writes (at least one of):
-  OUT.xls       the workbook
-  --png FILE    a picture of the sheet as the preview shows it
-  --pdf FILE    the sheet as it prints: landscape A4, fitted to one page
+const char* const kOutputs = R"(What it writes (at least one of OUT.xls, --png and --pdf):)";
 
-Bad input gives a message naming the file (and the line) and exit status 1;
+const char* const kFooter = R"(Bad input gives a message naming the file (and the line) and exit status 1;
 nothing is written then. Existing output files are replaced only when the new
-file is complete.
-)";
+file is complete.)";
+
+// "  --csv FILE    " and the description, wrapped under itself.
+QString optionHelp(const QCommandLineOption& option) {
+    constexpr int kColumn = 16;
+    constexpr int kWidth = 80;
+    QStringList names;
+    for (const QString& name : option.names())
+        names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    QString head = QStringLiteral("  ") + names.join(QStringLiteral(", "));
+    if (!option.valueName().isEmpty())
+        head += QLatin1Char(' ') + option.valueName();
+    QString text;
+    QString line = head.size() + 2 > kColumn ? head + QLatin1Char('\n') + QString(kColumn, QLatin1Char(' '))
+                                             : head.leftJustified(kColumn);
+    int lineStart = int(line.size()) - kColumn;
+    bool first = true;
+    for (const QString& word : option.description().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!first && line.size() - lineStart + word.size() + 1 > kWidth) {
+            text += line + QLatin1Char('\n');
+            line = QString(kColumn, QLatin1Char(' '));
+            lineStart = 0;
+            first = true;
+        }
+        line += (first ? QString() : QStringLiteral(" ")) + word;
+        first = false;
+    }
+    return text + line + QLatin1Char('\n');
+}
 
 // Without a desktop session Qt remarks on the missing runtime folder; a command
 // run from a script or a service must not print that beside its own messages.
@@ -68,16 +82,39 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
 
     QCommandLineParser parser;
-    const QCommandLineOption csv(QStringLiteral("csv"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption xls(QStringLiteral("xls"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption png(QStringLiteral("png"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption csv(
+        QStringLiteral("csv"),
+        QStringLiteral("UTF-8 text, one entry a line, eight fields in the grid's order: Last Name, First Name, "
+                       "Spouse/Kids, Address, Home Number, Work Number, Cell Number, E-mail. A first line holding "
+                       "these eight names is skipped. Fields holding commas, quotes or line breaks are quoted as in "
+                       "RFC 4180 (\"say \"\"hi\"\"\"). A line may have fewer than eight fields, not more; a field "
+                       "holds at most 1,024 characters."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption xls(QStringLiteral("xls"),
+                                 QStringLiteral("the first sheet of a workbook: one this program made (the list from "
+                                                "row 5, columns B to I), or a plain table of eight columns from column "
+                                                "A, optionally under a row of the column names"),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption png(QStringLiteral("png"),
+                                 QStringLiteral("a picture of the sheet as the preview shows it"),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption pdf(QStringLiteral("pdf"),
+                                 QStringLiteral("the sheet as it prints: landscape A4, fitted to one page"),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("this text"));
     parser.addOptions({csv, xls, png, pdf, help});
     if (!parser.parse(QCoreApplication::arguments()))
         return fail(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
-        std::fputs(kHelp, stdout);
+        QTextStream out(stdout);
+        out << kUsage << "\n\n"
+            << kIntro << '\n'
+            << optionHelp(csv) << optionHelp(xls) << '\n'
+            << kOutputs << '\n'
+            << "  OUT.xls       the workbook\n"
+            << optionHelp(png) << optionHelp(pdf) << optionHelp(help) << '\n'
+            << kFooter << '\n';
         return 0;
     }
     const QStringList outputs = parser.positionalArguments();
