@@ -58,15 +58,17 @@ bool isHexDigit(char16_t ch) {
     return (ch >= u'0' && ch <= u'9') || (ch >= u'a' && ch <= u'f') || (ch >= u'A' && ch <= u'F');
 }
 
-// A text value as QSettings writes one: a leading "@" doubled, C escapes for
-// control characters, quotes, backslashes, UTF-8 for the rest, and the whole
-// value in quotes when it holds ";", ",", "=" or starts or ends with a blank.
-void appendEscapedValue(QByteArray& out, const QString& value) {
+// A text value as QSettings writes one: a text holding a NUL as "@String(...)",
+// else a leading "@" doubled; C escapes for control characters, quotes,
+// backslashes, UTF-8 for the rest, and the whole value in quotes when it holds
+// ";", ",", "=" or starts or ends with a blank.
+void appendEscapedValue(QByteArray& out, const QString& text) {
+    const QString value = text.contains(QChar::Null)          ? QStringLiteral("@String(") + text + QLatin1Char(')')
+                          : text.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + text
+                                                              : text;
     const qsizetype start = out.size();
     bool needsQuotes = false;
     bool escapeNextIfHex = false;
-    if (value.startsWith(QLatin1Char('@')))
-        out += '@';
     qsizetype plainFrom = -1; // start of a run copied as UTF-8
     auto flushPlain = [&](qsizetype end) {
         if (plainFrom >= 0)

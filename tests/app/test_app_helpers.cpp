@@ -1,6 +1,5 @@
 #include "app/file_helpers.h"
 #include "app/prompt.h"
-#include "app/settings_store.h"
 #include "app/startup.h"
 #include "app/widgets/button_face.h"
 #include "app/widgets/cursor_file.h"
@@ -15,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -181,88 +179,6 @@ private slots:
         QByteArray truncated = curHeader(2, 3, 3, 22);
         truncated.append(QByteArray(10, '\x28'));
         QCOMPARE(loadCursorFile(makeFile(mDir.path() + QStringLiteral("/trunc.cur"), truncated)).has_value(), false);
-    }
-
-    void storeReadsDefaultsAndKeepsTheLastWrite() {
-        SettingsStore store;
-        QVERIFY(store.fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
-        QVERIFY(store.fileName().endsWith(QStringLiteral("Brenmoor.ini")));
-        QCOMPARE(store.read(settings::kRowCount, settings::kRowCountDefault), QStringLiteral("30"));
-        store.write(settings::kRowCount, QStringLiteral("5"));
-        store.write(settings::kRowCount, QStringLiteral("7"));
-        store.sync();
-        QCOMPARE(SettingsStore().read(settings::kRowCount, "30"), QStringLiteral("7"));
-        QCOMPARE(settings::rowSourceKey(3, 12), QStringLiteral("RowSource3 12"));
-        QFile ini(store.fileName());
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QVERIFY(ini.readAll().contains("[Quorvel%20Tabwright]"));
-    }
-
-    void storeKeepsTheRestOfTheFile() {
-        const QString path = SettingsStore().fileName();
-        makeFile(path, "[General]\nfoo=bar\n\n[Quorvel%20Tabwright]\n; kept comment\nLast%20Updated=yesterday\n"
-                       "RowCount=3\nRowSource1%201=old\n\n[Other]\nx=1\n");
-        {
-            SettingsStore store;
-            QCOMPARE(store.read(settings::kRowCount, "30"), QStringLiteral("3"));
-            store.write(settings::kRowCount, QStringLiteral("5"));
-            store.write(settings::rowSourceKey(1, 1), QStringLiteral("a, b"));
-            store.write(settings::rowSourceKey(8, 2), QStringLiteral("@at the start"));
-            store.sync();
-            // This store reads its own writes back at once.
-            QCOMPARE(store.read(settings::rowSourceKey(1, 1), QString()), QStringLiteral("a, b"));
-            QCOMPARE(store.read(settings::kRowCount, "30"), QStringLiteral("5"));
-        }
-        const QString copy = path + QStringLiteral(".copy");
-        QFile::remove(copy);
-        QVERIFY(QFile::copy(path, copy));
-        QSettings ini(copy, QSettings::IniFormat);
-        QCOMPARE(ini.value(QStringLiteral("foo")).toString(), QStringLiteral("bar"));
-        QCOMPARE(ini.value(QStringLiteral("Other/x")).toString(), QStringLiteral("1"));
-        QCOMPARE(ini.value(QStringLiteral("Quorvel Tabwright/Last Updated")).toString(), QStringLiteral("yesterday"));
-        QCOMPARE(ini.value(QStringLiteral("Quorvel Tabwright/RowCount")).toString(), QStringLiteral("5"));
-        QCOMPARE(ini.value(QStringLiteral("Quorvel Tabwright/RowSource1 1")).toString(), QStringLiteral("a, b"));
-        QCOMPARE(ini.value(QStringLiteral("Quorvel Tabwright/RowSource8 2")).toString(),
-                 QStringLiteral("@at the start"));
-        QFile text(path);
-        QVERIFY(text.open(QIODevice::ReadOnly));
-        const QByteArray all = text.readAll();
-        QVERIFY(all.contains("; kept comment"));
-        QCOMPARE(all.count("[Quorvel%20Tabwright]"), 1);
-        QFile::remove(copy);
-        QFile::remove(path);
-    }
-
-    void storeWritesTextsAsQSettingsReadsThem() {
-        const QString path = SettingsStore().fileName();
-        QFile::remove(path);
-        QStringList texts = {QStringLiteral(" lead"),
-                             QStringLiteral("trail "),
-                             QStringLiteral("semi;colon"),
-                             QStringLiteral("eq=uals"),
-                             QStringLiteral("back\\slash\\"),
-                             QString::fromUtf8("ctl\x01"
-                                               "f\x1f"
-                                               "9 end"),
-                             QString(QChar(0)) + QStringLiteral("a"),
-                             QStringLiteral("@@double"),
-                             QStringLiteral("@ByteArray(x)"),
-                             QStringLiteral("#hash"),
-                             QStringLiteral("[bracket]"),
-                             QString::fromUtf8("\xE2\x82\xAC \xF0\x9F\x98\x80 \xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D")};
-        {
-            SettingsStore store;
-            for (int i = 0; i < texts.size(); ++i)
-                store.write(settings::rowSourceKey(1, i + 1), texts[i]);
-        } // written by the destructor
-        const QString copy = path + QStringLiteral(".copy");
-        QFile::remove(copy);
-        QVERIFY(QFile::copy(path, copy));
-        QSettings ini(copy, QSettings::IniFormat);
-        ini.beginGroup(QStringLiteral("Quorvel Tabwright"));
-        for (int i = 0; i < texts.size(); ++i)
-            QCOMPARE(ini.value(settings::rowSourceKey(1, i + 1)).toString(), texts[i]);
-        QFile::remove(copy);
     }
 };
 
