@@ -365,6 +365,21 @@ private slots:
         QVERIFY(w->isVisible());
     }
 
+    // A move over a button must not reach the frame or the window behind it,
+    // whose rule would take the hand away again at once.
+    void theHandStaysWhileThePointerMovesOverAButton() {
+        auto w = start();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        for (QPushButton* button : {w->PushButton22, w->PushButton2}) {
+            QTest::mouseMove(button, QPoint(10, 5));
+            QTest::mouseMove(button, QPoint(20, 8));
+            QCOMPARE(w->mousePointer(), MousePointer::Custom);
+        }
+        QTest::mouseMove(w->DataGrid1->viewport(), QPoint(5, 5));
+        QCOMPARE(w->mousePointer(), MousePointer::Default);
+    }
+
     void theGridsHeadersShowTheArrow() {
         auto w = start();
         QEvent enter(QEvent::Enter);

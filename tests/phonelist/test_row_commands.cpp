@@ -1,3 +1,4 @@
+#include "app/error_trap.h"
 #include "app/prompt.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
@@ -5,6 +6,7 @@
 #include "phonelist/window/main_window.h"
 #include "phonelist/window/phone_list_model.h"
 #include "phonelist/phone_list_table.h"
+#include "phonelist/row_commands.h"
 #include "phonelist/sample_data.h"
 #include "scripted_prompt.h"
 
@@ -278,6 +280,40 @@ private slots:
         QVERIFY(IsEmptyRow(*t));
         t->Fields(7).setValue(QStringLiteral(" "));
         QVERIFY(!IsEmptyRow(*t));
+    }
+
+    // Without a window: the commands reach the window only through ListWindow,
+    // and lock its drawing only around the deletion itself.
+    void commandsReachTheWindowOnlyThroughListWindow() {
+        auto t = CreatePhoneListTable();
+        for (const char* name : {"a", "b", "c"}) {
+            t->AddNew();
+            t->Fields(0).setValue(QString::fromLatin1(name));
+            t->Update();
+        }
+        t->MoveFirst();
+        t->MoveNext();
+        gPhoneList = t;
+        QStringList seen;
+        const ListWindow recording{[&](bool on) { seen << (on ? QStringLiteral("draw") : QStringLiteral("freeze")); },
+                                   [&] { seen << QStringLiteral("rebind"); }};
+        ErrorTrap trap(QStringLiteral("test "));
+        mPrompt->answers.push_back(Prompt::Answer::Yes);
+        DeleteSelectedRow(trap, recording);
+        QCOMPARE(seen, (QStringList{"freeze", "draw"}));
+        QCOMPARE(lastNames(), (QStringList{"a", "c"}));
+        QCOMPARE(gPhoneList->Fields(0).text(), QStringLiteral("c"));
+
+        seen.clear();
+        InsertBelowSelectedRow(trap, *gPhoneList);
+        QVERIFY(seen.isEmpty());
+        QCOMPARE(lastNames(), (QStringList{"a", "c", ""}));
+
+        mPrompt->answers.push_back(Prompt::Answer::Yes);
+        DeleteAll(trap, window().store(), recording);
+        QCOMPARE(seen, QStringList{"rebind"});
+        QVERIFY(gPhoneList != t);
+        QCOMPARE(trap.failures(), 0);
     }
 };
 
