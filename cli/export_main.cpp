@@ -7,6 +7,7 @@
 #include "phonelist/phone_list_table.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -124,6 +125,19 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("one output workbook at most, got: ") + outputs.join(QLatin1Char(' ')));
     if (outputs.isEmpty() && !parser.isSet(png) && !parser.isSet(pdf))
         return fail(QStringLiteral("nothing to write: name OUT.xls, --png FILE or --pdf FILE (see --help)"));
+    // One file named twice would be written twice, the last write winning; an
+    // input named as an output would be lost.
+    QStringList named;
+    for (const QString& path :
+         {outputs.value(0), parser.value(png), parser.value(pdf), parser.value(csv), parser.value(xls)}) {
+        if (path.isEmpty())
+            continue;
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        const QString same = QFileInfo(path).exists() ? QFileInfo(path).canonicalFilePath() : absolute;
+        if (named.contains(same))
+            return fail(QStringLiteral("%1 is named twice; every file may be read or written once").arg(path));
+        named << same;
+    }
 
     try {
         ExportRequest request;

@@ -4,8 +4,11 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -89,6 +92,15 @@ bool rowHoldsNames(const sheet::Sheet& s, int row, int firstColumn) {
     return true;
 }
 
+// A device, a FIFO or a folder would be read for ever or not at all.
+void requireRegularFile(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        fail(path, 0, QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(std::strerror(errno)));
+    if (!S_ISREG(st.st_mode))
+        fail(path, 0, QStringLiteral("cannot be read: not a regular file"));
+}
+
 } // namespace
 
 std::vector<PhoneListRow> phoneListFromWorkbook(const sheet::Workbook& workbook, const QString& fileName) {
@@ -136,8 +148,7 @@ std::vector<PhoneListRow> phoneListFromWorkbook(const sheet::Workbook& workbook,
 }
 
 std::vector<PhoneListRow> readPhoneListXls(const QString& path) {
-    if (!QFile::exists(path))
-        fail(path, 0, QStringLiteral("cannot be read: no such file"));
+    requireRegularFile(path);
     try {
         const auto workbook = sheet::xls::readFile(path.toStdString());
         return phoneListFromWorkbook(*workbook, path);
@@ -164,30 +175,54 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         text.remove(0, 1);
 
     std::vector<PhoneListRow> rows;
+    // A line holds at most eight fields and a field at most kMaxFieldLength
+    // units; past that the text is only counted, for the message, never kept,
+    // so a hostile line costs no memory.
     std::vector<QString> fields;
+    int fieldCount = 0;
     QString field;
-    bool quoted = false;    // inside a quoted field
-    bool wasQuoted = false; // the current field began with a quote
-    int line = 1;           // physical line being read
-    int recordLine = 1;     // line on which the current record began
+    qsizetype fieldUnits = 0; // UTF-16 units, the table's measure
+    qsizetype fieldChars = 0; // characters, the user's
+    bool quoted = false;      // inside a quoted field
+    bool wasQuoted = false;   // the current field began with a quote
+    int line = 1;             // physical line being read
+    int recordLine = 1;       // line on which the current record began
     bool firstRecord = true;
 
+    auto append = [&](QChar c) {
+        ++fieldUnits;
+        if (!c.isLowSurrogate())
+            ++fieldChars;
+        if (fieldUnits <= kMaxFieldLength)
+            field += c;
+    };
     auto endField = [&] {
-        if (field.size() > kMaxFieldLength)
+        if (fieldUnits > kMaxFieldLength)
             fail(fileName, recordLine,
-                 QStringLiteral("field %1 has %2 characters; at most %3 fit")
-                     .arg(fields.size() + 1)
-                     .arg(field.size())
-                     .arg(kMaxFieldLength));
-        fields.push_back(field);
+                 fieldUnits == fieldChars
+                     ? QStringLiteral("field %1 has %2 characters; at most %3 fit")
+                           .arg(fieldCount + 1)
+                           .arg(fieldChars)
+                           .arg(kMaxFieldLength)
+                     : QStringLiteral("field %1 has %2 characters, which take %3 of the %4 places a field has "
+                                      "(emoji and other characters beyond U+FFFF take two)")
+                           .arg(fieldCount + 1)
+                           .arg(fieldChars)
+                           .arg(fieldUnits)
+                           .arg(kMaxFieldLength));
+        if (++fieldCount <= 8)
+            fields.push_back(field);
         field.clear();
+        fieldUnits = fieldChars = 0;
         wasQuoted = false;
     };
     auto endRecord = [&] {
         endField();
-        if (fields.size() > 8)
-            fail(fileName, recordLine, QStringLiteral("%1 fields; a line holds at most 8").arg(fields.size()));
-        if (!(firstRecord && isHeader(fields))) {
+        if (fieldCount > 8)
+            fail(fileName, recordLine, QStringLiteral("%1 fields; a line holds at most 8").arg(fieldCount));
+        // Blank lines past a full list (an editor's last newline) hold nothing to lose.
+        const bool blank = fieldCount == 1 && fields.front().isEmpty();
+        if (!(firstRecord && isHeader(fields)) && !(blank && rows.size() >= size_t(kMaxListRows))) {
             if (rows.size() >= size_t(kMaxListRows))
                 fail(fileName, recordLine,
                      QStringLiteral("more than %1 rows; the list holds no more").arg(kMaxListRows));
@@ -198,15 +233,15 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         }
         firstRecord = false;
         fields.clear();
+        fieldCount = 0;
     };
-
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
         if (quoted) {
             if (c == QLatin1Char('"')) {
                 if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
-                    field += QLatin1Char('"');
+                    append(QLatin1Char('"'));
                     ++i;
                 } else {
                     quoted = false;
@@ -214,12 +249,12 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
             } else {
                 if (c == QLatin1Char('\n'))
                     ++line;
-                field += c;
+                append(c);
             }
             continue;
         }
         if (c == QLatin1Char('"')) {
-            if (!field.isEmpty() || wasQuoted)
+            if (fieldUnits > 0 || wasQuoted)
                 fail(fileName, line, QStringLiteral("a quote inside an unquoted field; quote the whole field"));
             quoted = wasQuoted = true;
         } else if (c == QLatin1Char(',')) {
@@ -233,23 +268,26 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         } else {
             if (wasQuoted)
                 fail(fileName, line, QStringLiteral("text after a closing quote"));
-            field += c;
+            append(c);
         }
     }
     if (quoted)
         fail(fileName, recordLine, QStringLiteral("a quoted field is never closed"));
-    if (!field.isEmpty() || !fields.empty() || wasQuoted)
+    if (fieldUnits > 0 || fieldCount > 0 || wasQuoted)
         endRecord();
     return rows;
 }
 
 std::vector<PhoneListRow> readPhoneListCsv(const QString& path) {
+    requireRegularFile(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         fail(path, 0, QStringLiteral("cannot be read: ") + file.errorString());
-    // The list is at most tens of thousands of short lines; refuse anything absurd before reading it whole.
+    // The list is at most tens of thousands of short lines; refuse anything absurd
+    // while reading, since a file can grow after it was looked at.
     constexpr qint64 kMaxBytes = qint64(256) << 20;
-    if (file.size() > kMaxBytes)
+    QByteArray bytes = file.read(kMaxBytes + 1);
+    if (bytes.size() > kMaxBytes)
         fail(path, 0, QStringLiteral("is larger than 256 MB; that is no phone list"));
-    return parsePhoneListCsv(file.readAll(), path);
+    return parsePhoneListCsv(bytes, path);
 }

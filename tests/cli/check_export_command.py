@@ -253,6 +253,18 @@ def check_bad_input(tmp):
     bad("not a workbook", ["--xls", p], p)
     bad("missing workbook", ["--xls", missing.replace(".csv", ".xls")], "missing.xls")
 
+    # One file named as two outputs, or as input and output, is refused before anything is written.
+    src = csv_file("twice.csv", b"Darezo,Zivo\n")
+    twice = os.path.join(tmp, "twice.xls")
+    for args in (["--csv", src, "--png", twice, twice], ["--csv", src, "--pdf", twice, "--png", twice],
+                 ["--csv", src, src]):
+        res = run(args)
+        if res.returncode == 0 or "named twice" not in res.stderr:
+            fail(f"{args}: exit {res.returncode}, message {res.stderr.strip()!r}")
+        if os.path.exists(twice):
+            fail(f"{args}: wrote {twice}")
+    expect("input kept", open(src, "rb").read(), b"Darezo,Zivo\n")
+
     # Outputs that cannot be written: nothing at all is left behind.
     src = csv_file("good.csv", b"Darezo,Zivo\n")
     regular = csv_file("regular-file", b"")

@@ -116,6 +116,44 @@ private slots:
         }
     }
 
+    // A line of nothing but separators, or one endless field, is refused
+    // without being held whole; the messages still count what was there.
+    void countsOverlongLinesWithoutKeepingThem() {
+        QCOMPARE(errorOf("a\n" + QByteArray(5'000'000, ',') + "\n"),
+                 QStringLiteral("in.csv:2: 5000001 fields; a line holds at most 8"));
+        QCOMPARE(errorOf("\"" + QByteArray(3'000'000, 'x') + "\""),
+                 QStringLiteral("in.csv:1: field 1 has 3000000 characters; at most 1024 fit"));
+        QByteArray emoji;
+        for (int k = 0; k < 1024; ++k)
+            emoji += "\xF0\x9F\x93\x9E";
+        QCOMPARE(errorOf(emoji), QStringLiteral("in.csv:1: field 1 has 1024 characters, which take 2048 of the 1024 "
+                                                "places a field has (emoji and other characters beyond U+FFFF take "
+                                                "two)"));
+    }
+
+    void blankLinesPastAFullListAreNotEntries() {
+        QByteArray csv;
+        for (int i = 0; i < kMaxListRows; ++i)
+            csv += "x\n";
+        QCOMPARE(parsePhoneListCsv(csv + "\n\r\n", QStringLiteral("in.csv")).size(), size_t(kMaxListRows));
+        QCOMPARE(errorOf(csv + "\n\ny\n"),
+                 QStringLiteral("in.csv:10003: more than 10000 rows; the list holds no more"));
+    }
+
+    void readsOnlyRegularFiles() {
+        for (const char* path : {"/dev/zero", "/tmp"}) {
+            for (auto reader : {readPhoneListCsv, readPhoneListXls}) {
+                try {
+                    reader(QString::fromLatin1(path));
+                    QFAIL("no error");
+                } catch (const InputError& e) {
+                    QCOMPARE(QString::fromUtf8(e.what()),
+                             QString::fromLatin1(path) + QStringLiteral(": cannot be read: not a regular file"));
+                }
+            }
+        }
+    }
+
     void missingFileNamesTheFile() {
         try {
             readPhoneListCsv(QStringLiteral("/nonexistent/list.csv"));
