@@ -140,6 +140,41 @@ void appendEscapedValue(QByteArray& out, const QString& text) {
     }
 }
 
+// The key a line of the file sets, as the INI reader decodes it: %XX and
+// %UXXXX escapes, everything else UTF-8.
+QString unescapedKey(const QByteArray& key) {
+    QString out;
+    QByteArray plain;
+    auto flush = [&] {
+        out += QString::fromUtf8(plain);
+        plain.clear();
+    };
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        bool ok = false;
+        if (key[i] == '%' && i + 5 < key.size() && key[i + 1] == 'U') {
+            const uint code = key.mid(i + 2, 4).toUInt(&ok, 16);
+            if (ok) {
+                flush();
+                out += QChar(char16_t(code));
+                i += 5;
+                continue;
+            }
+        }
+        if (key[i] == '%' && i + 2 < key.size()) {
+            const uint code = key.mid(i + 1, 2).toUInt(&ok, 16);
+            if (ok) {
+                flush();
+                out += QChar(char16_t(code));
+                i += 2;
+                continue;
+            }
+        }
+        plain += key[i];
+    }
+    flush();
+    return out;
+}
+
 QByteArray escapedKey(const QString& key) {
     QByteArray out;
     appendEscapedKey(out, key);
@@ -185,7 +220,7 @@ SettingsStore::~SettingsStore() {
 
 QString SettingsStore::read(const QString& key, const QString& defaultValue) const {
     if (const auto it = mPendingAt.constFind(key); it != mPendingAt.constEnd())
-        return mPending[*it].second;
+        return mPending[*it].second.value_or(defaultValue);
     if (mStale) {
         mStale = false;
         mSettings->sync();
@@ -215,6 +250,30 @@ void SettingsStore::write(const QString& key, const QString& value) {
 
 void SettingsStore::write(const char* key, const QString& value) {
     write(QString::fromLatin1(key), value);
+}
+
+void SettingsStore::remove(const QString& key) {
+    if (const auto it = mPendingAt.constFind(key); it != mPendingAt.constEnd()) {
+        mPending[*it].second.reset();
+        return;
+    }
+    mPendingAt.insert(key, mPending.size());
+    mPending.emplace_back(key, std::nullopt);
+}
+
+QStringList SettingsStore::keys() const {
+    if (mStale) {
+        mStale = false;
+        mSettings->sync();
+    }
+    QStringList all;
+    for (const QString& key : mSettings->childKeys())
+        if (!mPendingAt.contains(key))
+            all << key;
+    for (const auto& [key, value] : mPending)
+        if (value)
+            all << key;
+    return all;
 }
 
 void SettingsStore::sync() {
@@ -279,29 +338,53 @@ void SettingsStore::writeFile() {
             ours.push_back({{}, header});
         }
     }
+    // A key may stand in the file as written by hand ("RowSource1 1") as well as
+    // escaped; the reader takes the last, so every line of a key written here goes.
     QHash<QByteArray, std::size_t> at;
     at.reserve(qsizetype(ours.size()));
-    for (std::size_t i = 0; i < ours.size(); ++i)
-        if (!ours[i].key.isEmpty())
+    std::vector<bool> dropped(ours.size(), false);
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        if (ours[i].key.isEmpty())
+            continue;
+        ours[i].key = escapedKey(unescapedKey(ours[i].key));
+        if (const auto it = at.constFind(ours[i].key); it != at.constEnd())
+            dropped[i] = mPendingAt.contains(unescapedKey(ours[i].key));
+        else
             at.insert(ours[i].key, i);
+    }
     // Trailing blank lines of the section stay after the new keys.
     std::size_t blanks = 0;
     while (blanks < ours.size() - 1 && ours[ours.size() - 1 - blanks].text.trimmed().isEmpty())
         ++blanks;
     std::vector<IniLine> tail(ours.end() - qsizetype(blanks), ours.end());
     ours.resize(ours.size() - blanks);
+    dropped.resize(ours.size());
     // New keys go to the end in the order they were first written.
     for (const auto& [key, value] : mPending) {
         QByteArray line = escapedKey(key);
         const QByteArray k = line;
+        const auto it = at.constFind(k);
+        if (!value) {
+            if (it != at.constEnd())
+                dropped[*it] = true;
+            continue;
+        }
         line += '=';
-        appendEscapedValue(line, value);
-        if (const auto it = at.constFind(k); it != at.constEnd()) {
+        appendEscapedValue(line, *value);
+        if (it != at.constEnd()) {
             ours[*it].text = line;
         } else {
             at.insert(k, ours.size());
             ours.push_back({k, line});
+            dropped.push_back(false);
         }
+    }
+    {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < ours.size(); ++i)
+            if (!dropped[i])
+                ours[kept++] = std::move(ours[i]);
+        ours.resize(kept);
     }
     ours.insert(ours.end(), tail.begin(), tail.end());
     if (!after.empty() && (ours.empty() || !ours.back().text.trimmed().isEmpty()))
@@ -319,8 +402,12 @@ void SettingsStore::writeFile() {
             text += '\n';
         }
 
+    const bool created = !QFileInfo::exists(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
+        throw failed(file.errorString());
+    // The list is the user's own: a new store is readable by the user only.
+    if (created && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         throw failed(file.errorString());
     if (file.write(text) != text.size()) {
         const QString why = file.errorString();

@@ -12,8 +12,10 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -46,6 +48,10 @@ public:
     // Creates or overwrites the value; reaches the file at sync() or destruction.
     void write(const QString& key, const QString& value);
     void write(const char* key, const QString& value);
+    // Takes the key out of the store; reaches the file at sync() or destruction.
+    void remove(const QString& key);
+    // Every key of the program's section, in the file or written since.
+    QStringList keys() const;
     // Writes pending values to the file (through a temporary file and a rename);
     // throws std::runtime_error when that failed, leaving the old file as it was.
     void sync();
@@ -60,8 +66,9 @@ private:
     void writeFile();
 
     std::unique_ptr<QSettings> mSettings;
-    // Values not yet in the file, in the order first written, with an index by key.
-    std::vector<std::pair<QString, QString>> mPending;
+    // Values not yet in the file, in the order first written, with an index by
+    // key; no value means the key is to be removed.
+    std::vector<std::pair<QString, std::optional<QString>>> mPending;
     QHash<QString, std::size_t> mPendingAt;
     // The file changed behind QSettings' cache: re-read it before the next read.
     mutable bool mStale = false;

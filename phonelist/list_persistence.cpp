@@ -3,6 +3,8 @@
 #include "app/settings_store.h"
 #include "phonelist/phone_list_table.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace {
@@ -103,5 +105,14 @@ void SavePhoneList(PhoneListTable& table, SettingsStore& store, const StepRunner
                 break;
         }
     }
+    // Rows deleted since the last save leave no values behind in the file.
+    runStep(run, [&] {
+        static const QRegularExpression rowKey(QStringLiteral("^RowSource[1-8] ([0-9]+)$"));
+        for (const QString& key : store.keys()) {
+            const QRegularExpressionMatch m = rowKey.match(key);
+            if (m.hasMatch() && m.captured(1).toLongLong() > table.RecordCount())
+                store.remove(key);
+        }
+    });
     runStep(run, [&] { store.sync(); });
 }

@@ -8,7 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
+
+const QString kNever = QStringLiteral("never");
 
 QString makeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -174,6 +178,53 @@ private slots:
         }
         QCOMPARE(ourSectionLines(path),
                  (QList<QByteArray>{"RowCount=3", "Last%20Updated=now", "RowSource1%201=a", "RowSource2%201=b"}));
+        QFile::remove(path);
+    }
+
+    void removedKeysLeaveTheFile() {
+        const QString path = SettingsStore().fileName();
+        makeFile(path, "[Quorvel%20Tabwright]\nRowCount=2\nRowSource1%202=gone\nRowSource2%201=kept\n");
+        {
+            SettingsStore store;
+            QVERIFY(store.keys().contains(QStringLiteral("RowSource1 2")));
+            store.remove(QStringLiteral("RowSource1 2"));
+            store.write(QStringLiteral("RowSource3 3"), QStringLiteral("new"));
+            store.remove(QStringLiteral("RowSource3 3")); // written and taken back before any sync
+            QCOMPARE(store.read(QStringLiteral("RowSource1 2"), kNever), kNever);
+            QVERIFY(!store.keys().contains(QStringLiteral("RowSource1 2")));
+            store.sync();
+        }
+        QCOMPARE(ourSectionLines(path), (QList<QByteArray>{"RowCount=2", "RowSource2%201=kept"}));
+        QFile::remove(path);
+    }
+
+    // The reader takes the last line of a key, however it is spelled; a line
+    // written by hand must not outlive the program's own write.
+    void aKeyIsMatchedAsTheReaderDecodesIt() {
+        const QString path = SettingsStore().fileName();
+        makeFile(path, "[Quorvel%20Tabwright]\nRowSource1%201=old\nRowSource1 1=by hand\nOther%41=x\n");
+        {
+            SettingsStore store;
+            store.write(settings::rowSourceKey(1, 1), QStringLiteral("edited"));
+            store.write(QStringLiteral("OtherA"), QStringLiteral("y"));
+            store.sync();
+        }
+        QCOMPARE(ourSectionLines(path), (QList<QByteArray>{"RowSource1%201=edited", "OtherA=y"}));
+        QCOMPARE(SettingsStore().read(settings::rowSourceKey(1, 1), kNever), QStringLiteral("edited"));
+        QFile::remove(path);
+    }
+
+    void aNewStoreIsTheUsersAlone() {
+        const QString path = SettingsStore().fileName();
+        QFile::remove(path);
+        {
+            SettingsStore store;
+            store.write(settings::kRowCount, QStringLiteral("1"));
+            store.sync();
+        }
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0600);
         QFile::remove(path);
     }
 };

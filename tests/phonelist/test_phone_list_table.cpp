@@ -234,14 +234,17 @@ private slots:
         QCOMPARE(row(*back), QStringLiteral("|||||||"));
     }
 
-    void shorterListLeavesOldRowKeysUnread() {
+    // The deleted rows' values must not linger in the file, where nobody sees them.
+    void shorterListRemovesTheOldRowKeys() {
         SettingsStore store;
         auto t = tableOf(QStringList(30, QStringLiteral("old")));
         SavePhoneList(*t, store);
         auto shorter = tableOf(QStringList(5, QStringLiteral("new")));
         SavePhoneList(*shorter, store);
         QCOMPARE(store.read(settings::kRowCount, "30"), QStringLiteral("5"));
-        QCOMPARE(store.read(settings::rowSourceKey(1, 6), QString()), QStringLiteral("old"));
+        QCOMPARE(store.read(settings::rowSourceKey(1, 6), QStringLiteral("none")), QStringLiteral("none"));
+        QCOMPARE(SettingsStore().read(settings::rowSourceKey(8, 30), QStringLiteral("none")), QStringLiteral("none"));
+        QCOMPARE(SettingsStore().read(settings::rowSourceKey(1, 5), QString()), QStringLiteral("new"));
         auto back = CreatePhoneListTable();
         LoadPhoneList(*back, store);
         QCOMPARE(back->RecordCount(), 5);
