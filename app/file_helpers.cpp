@@ -55,3 +55,10 @@ void ForceDeleteFile(const QString& path) {
     if (!fs::remove(p))
         throw std::runtime_error("File not found");
 }
+
+void refuseSymbolicLink(const QString& path) {
+    std::error_code ec;
+    if (fs::is_symlink(toPath(path), ec))
+        throw std::runtime_error(
+            (path + QStringLiteral(" is a symbolic link; choose the file itself or another name")).toStdString());
+}

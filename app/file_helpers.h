@@ -13,3 +13,8 @@ void DeleteFileQuietly(const QString& path);
 
 // Makes the file writable, then removes it. Throws std::runtime_error on failure.
 void ForceDeleteFile(const QString& path);
+
+// Throws std::runtime_error naming path when it is a symbolic link. A file the
+// user names is replaced by renaming a new one over it; a link planted under
+// that name must not lead the write into the file it points to.
+void refuseSymbolicLink(const QString& path);

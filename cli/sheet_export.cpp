@@ -1,5 +1,6 @@
 #include "cli/sheet_export.h"
 
+#include "app/file_helpers.h"
 #include "app/settings_store.h"
 #include "phonelist/list_persistence.h"
 #include "phonelist/phone_list_table.h"
@@ -69,6 +70,8 @@ void writeAll(const std::vector<std::pair<QString, QByteArray>>& outputs) {
     const auto cannot = [](const QString& path, const QString& why) {
         return std::runtime_error((path + QStringLiteral(": cannot be written: ") + why).toStdString());
     };
+    for (const auto& [path, bytes] : outputs)
+        refuseSymbolicLink(path);
     for (const auto& [path, bytes] : outputs) {
         auto file = std::make_unique<QSaveFile>(path);
         if (!file->open(QIODevice::WriteOnly))

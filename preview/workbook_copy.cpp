@@ -1,5 +1,7 @@
 #include "preview/workbook_copy.h"
 
+#include "app/file_helpers.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -21,6 +23,7 @@ void copyFileReplacing(const QString& source, const QString& target) {
     if (!in.open(QIODevice::ReadOnly))
         fail(QStringLiteral("Cannot read ") + source + QStringLiteral(": ") + in.errorString());
 
+    refuseSymbolicLink(target);
     // QSaveFile writes beside the target and renames over it on commit; on any
     // failure it removes its own file and leaves the target alone.
     QSaveFile out(target);

@@ -49,6 +49,11 @@ bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
 } // namespace
 
 void writeFile(const Workbook& workbook, const std::string& path) {
+    // A link planted under the name would be replaced, and the user who named
+    // it surely meant the file it points to: neither is done silently.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        throw std::runtime_error("Cannot write \"" + path + "\": it is a symbolic link");
     const std::vector<std::uint8_t> bytes = writeBytes(workbook);
     // A fresh, exclusively created file beside the target (mkstemp never follows
     // or reuses a file someone put there), renamed over it when complete.

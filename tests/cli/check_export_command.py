@@ -282,6 +282,24 @@ def check_bad_input(tmp):
             fail(f"unwritable picture {where}: the workbook was written anyway")
             os.remove(out)
 
+    # A link planted at any output is refused; what it points to is untouched.
+    victim = csv_file("victim.txt", b"keep me")
+    for option in (None, "--png", "--pdf"):
+        planted = os.path.join(tmp, "planted.out")
+        if os.path.lexists(planted):
+            os.remove(planted)
+        os.symlink(victim, planted)
+        args = ["--csv", src] + ([option, planted, out] if option else [planted])
+        res = run(args)
+        if res.returncode == 0 or "symbolic link" not in res.stderr:
+            fail(f"link at {option or 'OUT.xls'}: exit {res.returncode}, message {res.stderr.strip()!r}")
+        if not os.path.islink(planted) or open(victim, "rb").read() != b"keep me":
+            fail(f"link at {option or 'OUT.xls'}: written through")
+        if os.path.exists(out):
+            fail(f"link at {option}: the workbook was written anyway")
+            os.remove(out)
+        os.remove(planted)
+
     # An existing output survives a failed run unchanged.
     keep = os.path.join(tmp, "keep.xls")
     with open(keep, "wb") as f:

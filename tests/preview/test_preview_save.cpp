@@ -199,6 +199,25 @@ private slots:
         QCOMPARE(targetFolderEntries(), QStringList{QStringLiteral("folder.xls")}); // no part file left
     }
 
+    void aNameThatIsALinkIsRefusedAndWhatItPointsToKept() {
+        ScriptedPrompt prompt;
+        const QString victim = mTargets.filePath(QStringLiteral("victim.txt"));
+        writeAll(victim, "keep me");
+        const QString target = mTargets.filePath(QStringLiteral("planted.xls"));
+        QVERIFY(QFile::link(victim, target));
+        prompt.fileNames = {target};
+        prompt.answers = {Prompt::Answer::Yes};
+        Form2 form(mProgram.path());
+        openPreview(form);
+        form.PushButton6->click();
+        QCOMPARE(prompt.errorReports().size(), size_t(1));
+        QVERIFY(prompt.errorReports().front().text.contains(QStringLiteral("symbolic link")));
+        QVERIFY(QFileInfo(target).isSymLink());
+        QFile kept(victim);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("keep me"));
+    }
+
     void aNameInAMissingFolderIsReported() {
         ScriptedPrompt prompt;
         prompt.fileNames = {mTargets.filePath(QStringLiteral("no/such/folder/list.xls"))};

@@ -260,3 +260,24 @@ TEST(XlsRoundTrip, savingNeitherFollowsPlantedLinksNorChangesPermissions) {
     std::getline(in, kept);
     EXPECT_EQ(kept, "keep me");
 }
+
+TEST(XlsRoundTrip, refusesToSaveUnderALinkName) {
+    Workbook wb;
+    wb.addSheet("S").cellAt(0, 0).value = std::string("saved");
+    const std::string dir = ::testing::TempDir();
+    const std::string path = dir + "/link_named.xls";
+    const std::string victim = dir + "/link_victim.txt";
+    { std::ofstream(victim) << "keep me"; }
+    std::remove(path.c_str());
+    ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0);
+
+    EXPECT_THROW(xls::writeFile(wb, path), std::runtime_error);
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    std::ifstream in(victim);
+    std::string kept;
+    std::getline(in, kept);
+    EXPECT_EQ(kept, "keep me");
+    std::remove(path.c_str());
+}
