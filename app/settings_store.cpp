@@ -296,8 +296,19 @@ void SettingsStore::writeFile() {
     QDir().mkpath(QFileInfo(path).absolutePath());
     // The same lock QSettings takes, so a QSettings writer elsewhere waits for this one.
     QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(5000))
-        throw failed(QStringLiteral("the file is locked"));
+    if (!lock.tryLock(5000)) {
+        // Only a lock someone holds is a locked file; a lock that could not be
+        // made says the folder cannot take a new file.
+        switch (lock.error()) {
+        case QLockFile::LockFailedError:
+            throw failed(QStringLiteral("the file is locked by another program"));
+        case QLockFile::PermissionError:
+            throw failed(QStringLiteral("the folder ") + QFileInfo(path).absolutePath() +
+                         QStringLiteral(" cannot be written"));
+        default:
+            throw failed(QStringLiteral("no file can be made beside it (is the disk full?)"));
+        }
+    }
 
     // Keep every line of the file; only the lines of the keys written change.
     std::vector<IniLine> before; // lines ahead of our section, and other sections
@@ -418,6 +429,15 @@ void SettingsStore::writeFile() {
         throw failed(file.errorString());
     mPending.clear();
     mPendingAt.clear();
+}
+
+void SettingsStore::checkReadable() const {
+    QFile file(fileName());
+    if (file.exists() && !file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(
+            ("The settings could not be read from " + fileName() + ": " + file.errorString()).toStdString());
+    if (mSettings->status() != QSettings::NoError)
+        throw std::runtime_error(("The settings could not be read from " + fileName()).toStdString());
 }
 
 QString SettingsStore::fileName() const {

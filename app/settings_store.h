@@ -56,6 +56,9 @@ public:
     // throws std::runtime_error when that failed, leaving the old file as it was.
     void sync();
 
+    // Throws std::runtime_error when the file is there but cannot be read.
+    void checkReadable() const;
+
     // The file behind the store.
     QString fileName() const;
 

@@ -138,6 +138,7 @@ void Form1::createControls() {
     setTabOrder(PushButton1, PushButton6);
     setTabOrder(PushButton6, PushButton7);
 
+    mKeeper = new ListKeeper(mStore, 400, this);
     mPointer = new WindowPointer(*this);
     mPointer->watchButtons({PushButton22, PushButton6, PushButton7, PushButton2, PushButton3, PushButton1});
     // The grid counts as background for the pointer: its cells, its headers and its frame.
@@ -167,6 +168,29 @@ void Form1::Form_Load() {
     trap.step(3, [&] { setWindowIcon(appIcon()); });
     trap.step(4, [&] { SetAppTitle(); });
     trap.step(5, [&] { mPointer->setHandCursor(loadHandCursor()); });
+    trap.step(5, [&] {
+        // Told once, here, rather than as an empty list or at the close.
+        mKeeper->reportFailure = [](const QString& text) {
+            prompt().message(text, QString(), Prompt::Icon::Warning, Prompt::Buttons::Ok, Prompt::Answer::Ok);
+        };
+        if (!mKeeper->claim()) {
+            prompt().message(ListKeeper::openElsewhereText(), QString(), Prompt::Icon::Information, Prompt::Buttons::Ok,
+                             Prompt::Answer::Ok);
+            DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            for (QPushButton* b : {PushButton2, PushButton3, PushButton1, PushButton7})
+                b->setEnabled(false);
+        }
+    });
+    trap.step(5, [&] {
+        try {
+            mStore.checkReadable();
+        } catch (const std::exception& e) {
+            prompt().message(QString::fromUtf8(e.what()) +
+                                 QStringLiteral("\r\n\r\nThe list starts empty. Make the file readable and start "
+                                                "the program again to see the stored list."),
+                             QString(), Prompt::Icon::Warning, Prompt::Buttons::Ok, Prompt::Answer::Ok);
+        }
+    });
     trap.step(6, [&] { gPhoneList = CreatePhoneListTable(); });
     trap.step(7, [&] {
         LoadPhoneList(*gPhoneList, mStore, [&](const std::function<void()>& statement) { trap.step(7, statement); });
@@ -191,6 +215,8 @@ void Form1::bindGrid() {
     if (model && !model->property("stampsConnected").toBool()) {
         connect(model, &PhoneListModel::cellEditStored, this, &Form1::StampLastUpdated);
         connect(model, &PhoneListModel::rowEditStored, this, &Form1::StampLastUpdated);
+        connect(model, &PhoneListModel::cellEditStored, mKeeper, &ListKeeper::changed);
+        connect(model, &PhoneListModel::rowEditStored, mKeeper, &ListKeeper::changed);
         model->setProperty("stampsConnected", true);
         // Wide enough for each heading.
         const QFontMetrics fm(DataGrid1->horizontalHeader()->font());
@@ -212,6 +238,11 @@ void Form1::commitPendingEdit() {
 
 void Form1::Form_QueryUnload() {
     commitPendingEdit();
+    // The close writes the list itself, and a read-only window leaves the
+    // other window's list as that window keeps it.
+    mKeeper->stop();
+    if (mKeeper->readOnly())
+        return;
     ErrorTrap trap(location("Form_QueryUnload"));
     trap.step(1, [&] {
         SavePhoneList(*gPhoneList, mStore, [&](const std::function<void()>& statement) { trap.step(1, statement); });
@@ -236,6 +267,8 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::StampLastUpdated() {
+    if (mKeeper->readOnly())
+        return;
     mStore.write(settings::kLastUpdated, settings::nowText());
     // Written at once, so the sheet sees it; should that fail, the value stays
     // pending and the close writes it again and reports a failure there.
@@ -268,21 +301,25 @@ void Form1::PushButton6_Click() {
 void Form1::PushButton2_Click() {
     ErrorTrap trap(location("PushButton2_Click"));
     InsertBelowSelectedRow(trap, *gPhoneList);
+    mKeeper->changed();
 }
 
 void Form1::PushButton1_Click() {
     ErrorTrap trap(location("PushButton1_Click"));
     DeleteSelectedRow(trap, listWindow());
+    mKeeper->changed();
 }
 
 void Form1::PushButton3_Click() {
     ErrorTrap trap(location("PushButton3_Click"));
     DeleteAll(trap, mStore, listWindow());
+    mKeeper->changed();
 }
 
 void Form1::PushButton7_Click() {
     ErrorTrap trap(location("PushButton7_Click"));
     LoadSampleData(trap, *gPhoneList);
+    mKeeper->changed();
 }
 
 ListWindow Form1::listWindow() {

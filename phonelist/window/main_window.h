@@ -6,6 +6,7 @@
 #include "app/mouse_pointer.h"
 #include "app/settings_store.h"
 #include "app/widgets/window_pointer.h"
+#include "phonelist/list_keeper.h"
 #include "phonelist/row_commands.h"
 
 #include <QCursor>
@@ -35,6 +36,8 @@ public:
     const std::optional<QCursor>& handCursor() const { return mPointer->handCursor(); }
 
     SettingsStore& store() { return mStore; }
+    // Writes the list as it is edited; read-only when another window has it open.
+    ListKeeper& keeper() { return *mKeeper; }
     // What a generation uses to reach this window and the preview window.
     PreviewHandOver& reportWindows() { return *mReportWindows; }
 
@@ -73,6 +76,7 @@ private:
     ListWindow listWindow();
 
     SettingsStore mStore;
+    ListKeeper* mKeeper = nullptr;     // owned by the window
     WindowPointer* mPointer = nullptr; // owned by the window
     bool mUnloaded = false;
     std::unique_ptr<PreviewHandOver> mReportWindows;

@@ -229,6 +229,47 @@ private slots:
         QVERIFY(SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), kNever) != kNever);
     }
 
+    // A crash or a kill after the edit loses nothing: the store has it while the window is open.
+    void aCommittedEditReachesTheStoreWithoutClosing() {
+        auto w = start();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        typeIntoCell(*w->DataGrid1, 4, 0, QStringLiteral("Vivaduvu"));
+        QTRY_COMPARE(SettingsStore().read(settings::rowSourceKey(1, 5), kNever), QStringLiteral("Vivaduvu"));
+        w->PushButton7->click(); // a row command is stored as well
+        QTRY_COMPARE(SettingsStore().read(settings::rowSourceKey(1, 2), kNever), QStringLiteral("Darezo"));
+        QVERIFY(w->isVisible());
+    }
+
+    void aSecondWindowOnTheListIsReadOnly() {
+        auto first = start();
+        mPrompt->shown.clear();
+        auto second = start();
+        QCOMPARE(mPrompt->texts(), QStringList{ListKeeper::openElsewhereText()});
+        QVERIFY(second->keeper().readOnly());
+        QCOMPARE(second->DataGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QVERIFY(!second->PushButton3->isEnabled());
+        QVERIFY(second->PushButton22->isEnabled()); // the sheet can still be made
+        QVERIFY(!first->keeper().readOnly());
+        // Whatever the read-only window holds, its close writes none of it.
+        second->DataGrid1->model()->setData(second->DataGrid1->model()->index(0, 0), QStringLiteral("second"));
+        second->close();
+        QCOMPARE(SettingsStore().read(settings::rowSourceKey(1, 1), kNever), kNever);
+        QCOMPARE(SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), kNever), kNever);
+    }
+
+    void anUnreadableStoreIsReportedAtStart() {
+        QVERIFY(QDir().mkpath(storeFile())); // a folder in the file's place; root reads any file
+        auto w = start();
+        const QStringList texts = mPrompt->texts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts.front().startsWith(QStringLiteral("The settings could not be read from ")),
+                 qPrintable(texts.front()));
+        QVERIFY(texts.front().contains(QStringLiteral("The list starts empty")));
+        w.reset();
+        QDir(storeFile()).removeRecursively();
+    }
+
     void closingWithAnOpenEditorKeepsTheText() {
         {
             auto w = start();
