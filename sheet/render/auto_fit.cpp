@@ -1,0 +1,74 @@
+#include "sheet/render/sheet_render.h"
+
+#include "sheet/render/range_painter.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+// Row auto-fit, beside the text measure (cell_text.h) it shares with painting.
+
+namespace sheet {
+
+double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
+    if (row < 0 || row >= kMaxRows)
+        throw std::out_of_range("row outside the sheet");
+    // Merged areas of several cells do not take part: their text belongs to the whole area.
+    std::vector<const CellRange*> merges;
+    for (const CellRange& m : sheet.merged)
+        if (detail::isMultiCell(m) && row >= m.firstRow && row <= m.lastRow)
+            merges.push_back(&m);
+    const auto merged = [&](int column) {
+        return std::any_of(merges.begin(), merges.end(),
+                           [&](const CellRange* m) { return column >= m->firstColumn && column <= m->lastColumn; });
+    };
+
+    int px = 0;
+    std::vector<FormatId> seen;
+    const auto oneLine = [&](FormatId id) {
+        if (std::find(seen.begin(), seen.end(), id) != seen.end())
+            return;
+        seen.push_back(id);
+        px = std::max(px, cellFont(workbook.formats.get(id).font).lineHeight);
+    };
+    std::array<bool, kMaxColumns> hasCell{};
+    const Row* r = sheet.row(row);
+    if (r) {
+        for (std::size_t c = 0; c < r->cells.size() && c < hasCell.size(); ++c) {
+            if (!r->present[c])
+                continue;
+            hasCell[c] = true;
+            const Cell& cell = r->cells[c];
+            const CellFormat& f = workbook.formats.get(cell.format);
+            const Column& column = sheet.columns[c];
+            const int width = column.hidden ? 0 : column.width ? columnWidthPx(*column.width) : kDefaultColumnWidthPx;
+            if (f.wrap && cell.text() && width > 0 && !merged(static_cast<int>(c))) {
+                const CellFont& font = cellFont(f.font);
+                const QString text = displayText(cell);
+                const double room = textWidth(width);
+                // Most cells hold one line that fits; only the others need breaking.
+                const bool oneLineFits = !text.contains(u'\n') && !text.contains(u'\r') && font.advance(text) <= room;
+                const int lines = oneLineFits ? 1 : static_cast<int>(breakLines(text, font, room, true).size());
+                px = std::max(px, lines * font.lineHeight);
+            } else {
+                oneLine(cell.format);
+            }
+        }
+    }
+    if (r && r->format) {
+        oneLine(*r->format);
+    } else {
+        // Neighbouring columns mostly share a format: look each run up once.
+        std::optional<FormatId> previous;
+        for (std::size_t c = 0; c < hasCell.size(); ++c)
+            if (!hasCell[c] && sheet.columns[c].format != previous) {
+                previous = sheet.columns[c].format;
+                oneLine(*previous);
+            }
+    }
+    return std::min(rowHeightPoints(px), kMaxRowHeightPoints);
+}
+
+} // namespace sheet
