@@ -356,7 +356,7 @@ private:
     std::string formulaString(RecordCursor& cursor) {
         for (;;) {
             const int id = cursor.peekId();
-            if (id == 0x0221 || id == 0x04BC || id == 0x0236) {
+            if (id == rid::Array || id == rid::ShrFmla || id == rid::Table) {
                 Record skipped;
                 cursor.next(skipped);
                 continue;

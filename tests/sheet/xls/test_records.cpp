@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace sheet::xls;
@@ -318,4 +319,18 @@ TEST(XlsRecords, sharedStringEndingAtARecordEndStartsTheNextHeaderWithoutFlags) 
     const auto strings = readSst({first.data, cont1.data, cont2.data});
     ASSERT_EQ(strings.size(), 2u);
     EXPECT_EQ(strings[1].size(), 9000u * 2);
+}
+
+TEST(XlsRecords, everyRecordIdHasOneNameInTheTable) {
+    std::vector<std::uint16_t> seen;
+    for (const RecordId& r : kRecordIds) {
+        EXPECT_FALSE(r.name.empty()) << r.id;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), r.id), 0) << "listed twice: " << r.id;
+        EXPECT_TRUE(seen.empty() || seen.back() < r.id) << "out of id order: " << r.id;
+        seen.push_back(r.id);
+    }
+    EXPECT_EQ(recordName(rid::LabelSst), "LABELSST");
+    EXPECT_EQ(recordName(rid::DbCell), "DBCELL");
+    EXPECT_EQ(recordName(0x7777), "");
+    static_assert(recordName(rid::Bof) == "BOF", "the lookup works at compile time too");
 }
