@@ -10,14 +10,9 @@
 namespace sheet::xls {
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kSignature{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-constexpr std::uint32_t kDifSect = 0xFFFFFFFC;
-constexpr std::uint32_t kFatSect = 0xFFFFFFFD;
-constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
-constexpr std::uint32_t kFreeSect = 0xFFFFFFFF;
 constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
-constexpr std::size_t kSector = 512;
-constexpr std::size_t kHeaderDifat = 109;
+constexpr std::size_t kSector = CompoundFileHeader::kSize;
+constexpr std::size_t kHeaderDifat = CompoundFileHeader::kHeaderDifat;
 constexpr std::size_t kMiniSector = 64;
 
 void writeDirEntry(ByteWriter& w, std::u16string_view name, std::uint8_t type, std::uint32_t child, std::uint32_t start,
@@ -51,6 +46,57 @@ bool sameName(std::u16string_view a, std::u16string_view b) {
 
 } // namespace
 
+void CompoundFileHeader::write(ByteWriter& w) const {
+    const std::size_t before = w.size();
+    w.bytes(kSignature);
+    w.zeros(16); // class id
+    w.u16(minorVersion);
+    w.u16(majorVersion);
+    w.u16(byteOrder);
+    w.u16(sectorShift);
+    w.u16(miniSectorShift);
+    w.zeros(6); // reserved
+    w.u32(directorySectorCount);
+    w.u32(fatSectorCount);
+    w.u32(firstDirectorySector);
+    w.u32(transactionSignature);
+    w.u32(miniStreamCutoff);
+    w.u32(firstMiniFatSector);
+    w.u32(miniFatSectorCount);
+    w.u32(firstDifatSector);
+    w.u32(difatSectorCount);
+    for (const std::uint32_t sector : difat)
+        w.u32(sector);
+    if (w.size() - before != kSize)
+        throw std::logic_error("compound-file header size");
+}
+
+CompoundFileHeader CompoundFileHeader::parse(std::span<const std::uint8_t> file) {
+    ByteReader r(file.first(std::min(file.size(), kSize)), "compound-file header");
+    CompoundFileHeader h;
+    for (std::size_t i = 0; i < kSignature.size() + 16; ++i)
+        r.u8(); // signature and class id
+    h.minorVersion = r.u16();
+    h.majorVersion = r.u16();
+    h.byteOrder = r.u16();
+    h.sectorShift = r.u16();
+    h.miniSectorShift = r.u16();
+    for (int i = 0; i < 6; ++i)
+        r.u8(); // reserved
+    h.directorySectorCount = r.u32();
+    h.fatSectorCount = r.u32();
+    h.firstDirectorySector = r.u32();
+    h.transactionSignature = r.u32();
+    h.miniStreamCutoff = r.u32();
+    h.firstMiniFatSector = r.u32();
+    h.miniFatSectorCount = r.u32();
+    h.firstDifatSector = r.u32();
+    h.difatSectorCount = r.u32();
+    for (std::uint32_t& sector : h.difat)
+        sector = r.u32();
+    return h;
+}
+
 std::vector<std::uint8_t> writeCompoundFile(std::u16string_view streamName, std::span<const std::uint8_t> stream) {
     if (stream.size() < kMiniStreamCutoff)
         throw std::logic_error("compound-file stream below the mini-stream cutoff");
@@ -75,25 +121,14 @@ std::vector<std::uint8_t> writeCompoundFile(std::u16string_view streamName, std:
     std::vector<std::uint8_t> out;
     out.reserve((total + 1) * kSector);
     ByteWriter w(out);
-    w.bytes(kSignature);
-    w.zeros(16);
-    w.u16(0x003E);
-    w.u16(0x0003);
-    w.u16(0xFFFE);
-    w.u16(9);
-    w.u16(6);
-    w.zeros(6);
-    w.u32(0);
-    w.u32(static_cast<std::uint32_t>(f));
-    w.u32(dirSector);
-    w.u32(0);
-    w.u32(static_cast<std::uint32_t>(kMiniStreamCutoff));
-    w.u32(kEndOfChain);
-    w.u32(0);
-    w.u32(x ? difatStart : kEndOfChain);
-    w.u32(static_cast<std::uint32_t>(x));
-    for (std::size_t i = 0; i < kHeaderDifat; ++i)
-        w.u32(i < f ? fatStart + static_cast<std::uint32_t>(i) : kFreeSect);
+    CompoundFileHeader header;
+    header.fatSectorCount = static_cast<std::uint32_t>(f);
+    header.firstDirectorySector = dirSector;
+    header.firstDifatSector = x ? difatStart : kEndOfChain;
+    header.difatSectorCount = static_cast<std::uint32_t>(x);
+    for (std::size_t i = 0; i < kHeaderDifat && i < f; ++i)
+        header.difat[i] = fatStart + static_cast<std::uint32_t>(i);
+    header.write(w);
     if (out.size() != kSector)
         throw std::logic_error("compound-file header size");
 
@@ -135,28 +170,29 @@ std::vector<std::uint8_t> writeCompoundFile(std::u16string_view streamName, std:
 CompoundFileReader::CompoundFileReader(std::span<const std::uint8_t> file) : mFile(file) {
     if (file.size() >= 4 && file[0] == 'P' && file[1] == 'K' && file[2] == 3 && file[3] == 4)
         throw FormatError("This is an Excel 2007 (.xlsx) or other zip file, not an Excel 97-2003 workbook.");
-    if (file.size() < kSector || !std::equal(kSignature.begin(), kSignature.end(), file.begin()))
+    if (file.size() < kSector ||
+        !std::equal(CompoundFileHeader::kSignature.begin(), CompoundFileHeader::kSignature.end(), file.begin()))
         throw FormatError("This is not an Excel 97-2003 workbook (no compound-file header).");
-    const std::uint8_t* h = file.data();
-    if (loadU16(h + 0x1C) != 0xFFFE)
+    const CompoundFileHeader header = CompoundFileHeader::parse(file);
+    if (header.byteOrder != 0xFFFE)
         throw FormatError("The compound-file header has a wrong byte-order mark.");
-    const unsigned major = loadU16(h + 0x1A);
-    const unsigned shift = loadU16(h + 0x1E);
+    const unsigned major = header.majorVersion;
+    const unsigned shift = header.sectorShift;
     if (!((major == 3 && shift == 9) || (major == 4 && shift == 12)))
         throw FormatError("The compound file uses an unsupported version or sector size.");
-    if (loadU16(h + 0x20) != 6)
+    if (header.miniSectorShift != 6)
         throw FormatError("The compound file uses an unsupported mini-sector size.");
     mSectorSize = std::size_t{1} << shift;
     if (file.size() < mSectorSize)
         throw FormatError("The file is truncated inside its compound-file header.");
     const std::size_t sectors = (file.size() - mSectorSize + mSectorSize - 1) / mSectorSize;
     mSectorCount = static_cast<std::uint32_t>(std::min<std::size_t>(sectors, 0xFFFFFFF0u));
-    const std::uint32_t fatCount = loadU32(h + 0x2C);
-    const std::uint32_t dirStart = loadU32(h + 0x30);
-    mMiniFatStart = loadU32(h + 0x3C);
-    mMiniFatCount = loadU32(h + 0x40);
-    std::uint32_t difatSector = loadU32(h + 0x44);
-    const std::uint32_t difatCount = loadU32(h + 0x48);
+    const std::uint32_t fatCount = header.fatSectorCount;
+    const std::uint32_t dirStart = header.firstDirectorySector;
+    mMiniFatStart = header.firstMiniFatSector;
+    mMiniFatCount = header.miniFatSectorCount;
+    std::uint32_t difatSector = header.firstDifatSector;
+    const std::uint32_t difatCount = header.difatSectorCount;
     if (fatCount == 0 || fatCount > mSectorCount)
         throw FormatError("The compound file declares an impossible number of FAT sectors.");
     if (difatCount > mSectorCount)
@@ -165,7 +201,7 @@ CompoundFileReader::CompoundFileReader(std::span<const std::uint8_t> file) : mFi
     std::vector<std::uint32_t> fatSectors;
     fatSectors.reserve(fatCount);
     for (std::size_t i = 0; i < kHeaderDifat && fatSectors.size() < fatCount; ++i) {
-        const std::uint32_t s = loadU32(h + 0x4C + 4 * i);
+        const std::uint32_t s = header.difat[i];
         if (s == kFreeSect || s == kEndOfChain)
             continue;
         fatSectors.push_back(s);
