@@ -19,7 +19,8 @@ fs::path toPath(const QString& path) {
 // The platform this program comes from refuses to delete read-only files in
 // the ordinary way; keeping that rule keeps the forced fallback meaningful.
 void deleteOrdinarily(const fs::path& p) {
-    const fs::perms perms = fs::status(p).permissions();
+    // A link is removed as itself; what it points to is none of this file's business.
+    const fs::perms perms = fs::symlink_status(p).permissions();
     if ((perms & fs::perms::owner_write) == fs::perms::none)
         throw std::runtime_error("Permission denied");
     if (!fs::remove(p))
@@ -51,7 +52,9 @@ void DeleteFileQuietly(const QString& path) {
 
 void ForceDeleteFile(const QString& path) {
     const fs::path p = toPath(path);
-    fs::permissions(p, fs::perms::owner_write, fs::perm_options::add);
+    // Making a link writable would change the file it points to.
+    if (!fs::is_symlink(fs::symlink_status(p)))
+        fs::permissions(p, fs::perms::owner_write, fs::perm_options::add);
     if (!fs::remove(p))
         throw std::runtime_error("File not found");
 }

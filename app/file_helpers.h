@@ -11,7 +11,8 @@ bool FileExists(const QString& path);
 // fails (a read-only file). Processes pending window events first. Never throws.
 void DeleteFileQuietly(const QString& path);
 
-// Makes the file writable, then removes it. Throws std::runtime_error on failure.
+// Makes the file writable, then removes it; a link is removed without touching
+// what it points to. Throws std::runtime_error on failure.
 void ForceDeleteFile(const QString& path);
 
 // Throws std::runtime_error naming path when it is a symbolic link. A file the

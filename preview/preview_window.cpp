@@ -236,6 +236,8 @@ bool Form2::event(QEvent* event) {
 
 void Form2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Nothing to save until a generation has handed over its workbook.
+    PushButton6->setEnabled(!mExcelFile.isEmpty());
     if (!mCentred) {
         if (const QScreen* screen = this->screen()) {
             QRect frame = frameGeometry();

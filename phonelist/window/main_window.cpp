@@ -3,6 +3,7 @@
 #include "app/error_trap.h"
 #include "app/prompt.h"
 #include "app/startup.h"
+#include "app/temp_files.h"
 #include "app/widgets/window_startup.h"
 #include "phonelist/list_persistence.h"
 #include "phonelist/phone_list_table.h"
@@ -191,6 +192,8 @@ void Form1::Form_Load() {
                              QString(), Prompt::Icon::Warning, Prompt::Buttons::Ok, Prompt::Answer::Ok);
         }
     });
+    // Workbooks left behind by a run that was killed hold the user's list.
+    probe([] { removeStaleTemporaryWorkbooks(temporaryFolder()); });
     trap.step(6, [&] { gPhoneList = CreatePhoneListTable(); });
     trap.step(7, [&] {
         LoadPhoneList(*gPhoneList, mStore, [&](const std::function<void()>& statement) { trap.step(7, statement); });

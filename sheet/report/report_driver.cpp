@@ -9,6 +9,7 @@
 #include "sheet/report/sheet_snapshot.h"
 #include "sheet/report/spreadsheet_host.h"
 
+#include <QDir>
 #include <QtGlobal>
 
 #include <stdexcept>
@@ -44,6 +45,7 @@ void GenerateReport0(int kind, ReportWindows& windows) {
     std::unique_ptr<sheet::om::Workbook> snapBook;
     QString path;
     QString picturePath;
+    QString pictureFolder;
     int sheetsToRemove = 0;
 
     trap.step(102, [] { StartReportApp(); });
@@ -76,6 +78,16 @@ void GenerateReport0(int kind, ReportWindows& windows) {
     QString folder;
     trap.step(154, [&] { folder = temporaryFolder(); });
     trap.step(156, [&] { path = createTemporaryWorkbookPath(folder); });
+    if (path.isEmpty()) {
+        // Reported once by the step that failed: without a workbook there is
+        // nothing to picture or save, so the build instance goes and the main
+        // window stays.
+        probe([] { book().Close(); });
+        mReportBook.reset();
+        probe([] { build().Quit(); });
+        ReleaseReportApp();
+        return;
+    }
     trap.step(158, [&] {
         const sheet::om::Workbook& saved = book();
         saved.SaveAs(path.toStdString(), sheet::GetXlsFileFormat(mReportApp));
@@ -94,11 +106,10 @@ void GenerateReport0(int kind, ReportWindows& windows) {
         snapBook = std::make_unique<sheet::om::Workbook>(app.Workbooks().Item(app.Workbooks().Count()));
     });
     trap.step(174, [&] {
-        picturePath = temporaryFolder() + QStringLiteral("/temp.bmp");
-        // A picture left by a run that never finished must not pass for this sheet
-        // when the snapshot writes nothing.
-        if (FileExists(picturePath))
-            DeleteFileQuietly(picturePath);
+        // A folder of this generation's own: nobody can have put a picture, or a
+        // link, under the picture's name in it.
+        pictureFolder = createPrivateFolder(folder);
+        picturePath = pictureFolder + QStringLiteral("/temp.bmp");
         saveCellsActivesheet(sheet::objectOf(snapBook), picturePath);
     });
     trap.step(176, [&] { sheet::objectOf(snap).setDisplayAlerts(false); });
@@ -112,7 +123,10 @@ void GenerateReport0(int kind, ReportWindows& windows) {
     trap.step(186, [&] { windows.setPreviewExcelFile(path); });
     trap.step(188, [&] { windows.showPreview(); });
     trap.step(190, [&] { windows.hideMain(); });
-    trap.step(192, [&] { DeleteFileQuietly(picturePath); });
+    trap.step(192, [&] {
+        DeleteFileQuietly(picturePath);
+        QDir().rmdir(pictureFolder);
+    });
 }
 
 } // namespace OrganizationalTelephoneList

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -79,6 +80,23 @@ private slots:
         QFile::setPermissions(readOnly, QFile::ReadOwner);
         ForceDeleteFile(readOnly);
         QVERIFY(!QFile::exists(readOnly));
+    }
+
+    // A link planted under a temporary file's name goes; what it points to keeps its rights.
+    void deletingALinkLeavesItsTargetAlone() {
+        const QString target = makeFile(mDir.path() + QStringLiteral("/target.txt"));
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
+        const QString link = mDir.path() + QStringLiteral("/planted.bmp");
+        QVERIFY(QFile::link(target, link));
+        DeleteFileQuietly(link);
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QVERIFY(QFile::exists(target));
+        QCOMPARE(QFile::permissions(target) & QFile::WriteOwner, QFile::Permissions());
+        QVERIFY(QFile::link(target, link));
+        ForceDeleteFile(link);
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(QFile::permissions(target) & QFile::WriteOwner, QFile::Permissions());
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void buttonFaceReachesPlainControlsOnly() {

@@ -143,6 +143,36 @@ private slots:
         setClipboardPictureReader({});
     }
 
+    // A folder of the user's own in which no file can be made, for anyone.
+    void aWorkbookThatCannotBeMadeIsOneReportAndNoPreview() {
+        qputenv("TEMP", "/proc/self/fdinfo");
+        TestFactory factory;
+        RecordingWindows windows;
+        GenerateReport0(1, windows);
+        qputenv("TEMP", mTemp.path().toLocal8Bit());
+        QCOMPARE(mPrompt->errorReports().size(), size_t(1));
+        QVERIFY(mPrompt->errorReports().front().text.contains(QStringLiteral("temporary workbook")));
+        QVERIFY(windows.calls.isEmpty());
+        QVERIFY(!mReportApp);
+    }
+
+    void thePictureLivesInAFolderOfItsOwn() {
+        TestFactory factory;
+        RecordingWindows windows;
+        // A picture planted under the old fixed name is never taken for this sheet.
+        QFile planted(picturePath());
+        QVERIFY(planted.open(QIODevice::WriteOnly));
+        planted.write("planted");
+        planted.close();
+        GenerateReport0(1, windows);
+        QVERIFY2(mPrompt->shown.empty(), qPrintable(mPrompt->texts().join(QStringLiteral(" / "))));
+        QVERIFY(!windows.picture.isNull());
+        QCOMPARE(windows.pictureMode, 0600);
+        // Only the workbook and the planted file are left; the picture's folder is gone.
+        QCOMPARE(QDir(mTemp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
+        QFile::remove(picturePath());
+    }
+
     void generationSavesTheWorkbookAndHandsOverThePicture() {
         TestFactory factory;
         RecordingWindows windows;
