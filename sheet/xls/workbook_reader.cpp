@@ -19,6 +19,17 @@ namespace {
 // The format's own limits; the writer accepts whatever stays within them.
 constexpr std::size_t kMaxFontRecords = 510;
 constexpr std::size_t kMaxXfRecords = 4050;
+// More sheets than anyone keeps in one workbook; each costs memory before a cell is read.
+constexpr std::size_t kMaxSheets = 4096;
+// Memory the model may take for a stream: a floor for small files and a small
+// multiple of the bytes, so that no file can describe more than it holds.
+constexpr std::size_t kBudgetFloor = std::size_t{32} << 20;
+constexpr std::size_t kBudgetPerByte = 16;
+
+// Heap bytes a text takes beyond its std::string.
+std::size_t heapOf(const std::string& text) {
+    return text.size() > 15 ? text.size() + 1 : 0;
+}
 
 struct SheetEntry {
     BoundSheet8 record;
@@ -37,7 +48,7 @@ std::vector<std::span<const std::uint8_t>> withContinues(RecordCursor& cursor, c
 class Reader {
 public:
     explicit Reader(std::span<const std::uint8_t> stream)
-        : mStream(stream), mCellBudget((std::size_t{1} << 20) + 16 * stream.size()) {}
+        : mStream(stream), mBudget(kBudgetFloor + kBudgetPerByte * stream.size()) {}
 
     std::unique_ptr<Workbook> read() {
         mWb = std::make_unique<Workbook>();
@@ -49,6 +60,7 @@ public:
         std::sort(positions.begin(), positions.end());
         if (std::adjacent_find(positions.begin(), positions.end()) != positions.end())
             throw FormatError("Two sheets point to the same place in the workbook stream.");
+        findRecordStarts();
         for (SheetEntry& entry : mSheets)
             if (entry.record.sheetType == 0 && readSheet(entry))
                 entry.modelIndex = modelIndex++;
@@ -85,6 +97,7 @@ private:
         while (cursor.next(rec)) {
             switch (rec.id) {
             case rid::Eof:
+                mGlobalsEnd = cursor.position();
                 return;
             case rid::FilePass:
                 throw FormatError("The workbook is encrypted (password-protected) and cannot be read.");
@@ -104,6 +117,8 @@ private:
                 mXfs.push_back(XfRecord::parse(rec.data));
                 break;
             case rid::BoundSheet:
+                if (mSheets.size() >= kMaxSheets)
+                    throw FormatError("The workbook lists more than 4,096 sheets.");
                 mSheets.push_back({BoundSheet8::parse(rec.data), -1});
                 break;
             case rid::Window1:
@@ -115,6 +130,8 @@ private:
                 break;
             case rid::Sst:
                 mStrings = readSst(withContinues(cursor, rec));
+                for (const std::string& text : mStrings)
+                    spend(sizeof(std::string) + heapOf(text));
                 break;
             default:
                 break;
@@ -173,27 +190,24 @@ private:
         return f;
     }
 
-    void spendCells(std::size_t before, std::size_t after) {
-        if (after <= before)
-            return;
-        const std::size_t grown = after - before;
-        if (grown > mCellBudget)
+    // Every allocation the model makes for the file is paid from one budget.
+    void spend(std::size_t bytes) {
+        if (bytes > mBudget)
             throw FormatError("The file describes far more cells than its size allows.");
-        mCellBudget -= grown;
+        mBudget -= bytes;
     }
 
-    // A row entry costs about as much memory as two cells.
     Row& rowAt(Sheet& sheet, int row) {
         const auto before = static_cast<std::size_t>(sheet.rowCount());
         Row& r = sheet.rowAt(row);
-        spendCells(2 * before, 2 * static_cast<std::size_t>(sheet.rowCount()));
+        spend((static_cast<std::size_t>(sheet.rowCount()) - before) * sizeof(Row));
         return r;
     }
 
     void setCell(Sheet& sheet, const CellEntry& e, std::string&& text) {
         const std::size_t before = rowAt(sheet, e.row).cells.size();
         Cell& cell = sheet.cellAt(e.row, e.column);
-        spendCells(before, sheet.row(e.row)->cells.size());
+        spend((sheet.row(e.row)->cells.size() - before) * (sizeof(Cell) + 1) + heapOf(text));
         cell.format = formatOf(e.xf);
         if (std::holds_alternative<double>(e.value))
             cell.value = std::get<double>(e.value);
@@ -203,18 +217,55 @@ private:
             cell.value = std::move(text);
     }
 
+    // Where records begin: a sheet must begin at one of them. A record that runs
+    // past the end ends the list; reading whatever lies there reports it.
+    void findRecordStarts() {
+        RecordCursor cursor(mStream, 0);
+        Record rec;
+        std::size_t at = 0;
+        try {
+            while (cursor.next(rec)) {
+                mRecordStarts.push_back(at);
+                at = cursor.position();
+            }
+        } catch (const FormatError&) {
+            mRecordStarts.push_back(at);
+        }
+    }
+
+    // A sheet's records are its own: it starts outside the globals and every
+    // sheet read so far, checked before it is read, and no sheet read so far
+    // starts inside it, checked after.
+    void claimStart(const std::string& name, std::size_t start) const {
+        if (start < mGlobalsEnd)
+            throw FormatError("Sheet \"" + name + "\" points into the workbook globals.");
+        for (const auto& [from, to] : mExtents)
+            if (start >= from && start < to)
+                throw FormatError("Sheet \"" + name + "\" overlaps another sheet in the workbook stream.");
+    }
+    void claimExtent(const std::string& name, std::size_t start, std::size_t end) {
+        for (const auto& [from, to] : mExtents)
+            if (from >= start && from < end)
+                throw FormatError("Sheet \"" + name + "\" overlaps another sheet in the workbook stream.");
+        mExtents.emplace_back(start, end);
+    }
+
     bool readSheet(SheetEntry& entry) {
         const std::string name = toUtf8(entry.record.name);
         if (entry.record.name.empty() || entry.record.name.size() > 31)
             throw FormatError("A sheet name is empty or longer than 31 characters.");
         if (entry.record.position >= mStream.size())
             throw FormatError("Sheet \"" + name + "\" points outside the workbook stream.");
+        if (!std::binary_search(mRecordStarts.begin(), mRecordStarts.end(), entry.record.position))
+            throw FormatError("Sheet \"" + name + "\" does not start with a BOF record: it points between records.");
+        claimStart(name, entry.record.position);
         RecordCursor cursor(mStream, entry.record.position);
         Record rec;
         if (!cursor.next(rec) || rec.id != rid::Bof)
             throw FormatError("Sheet \"" + name + "\" does not start with a BOF record.");
         if (BofRecord::parse(rec.data).type != kBofWorksheet)
             return false; // chart, macro or dialog sheet
+        spend(sizeof(Sheet));
         Sheet& sheet = mWb->addSheet(name);
         PageSetup& ps = sheet.pageSetup;
         // Margins a file leaves out have the BIFF defaults, not the model's.
@@ -341,6 +392,7 @@ private:
                 break;
             }
         }
+        claimExtent(name, entry.record.position, cursor.position());
         if (selection) {
             sheet.activeRow = selection->activeRow;
             sheet.activeColumn = std::min<int>(selection->activeColumn, kMaxColumns - 1);
@@ -380,7 +432,10 @@ private:
     std::vector<std::string> mStrings;
     std::vector<PrintAreaName> mPrintAreas;
     std::size_t mActiveTab = 0;
-    std::size_t mCellBudget;
+    std::size_t mBudget;
+    std::size_t mGlobalsEnd = 0;
+    std::vector<std::size_t> mRecordStarts;
+    std::vector<std::pair<std::size_t, std::size_t>> mExtents; // [start, end) of each sheet read
 };
 
 } // namespace

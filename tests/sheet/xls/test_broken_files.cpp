@@ -251,6 +251,60 @@ TEST(XlsBrokenFiles, hostileCountsStayBounded) {
     EXPECT_THAT(errorOf(writeBytes(wb)), Says("far more cells"));
 }
 
+TEST(XlsBrokenFiles, sheetsMustOwnTheirRecords) {
+    Workbook wb;
+    Sheet& one = wb.addSheet("One");
+    for (int r = 0; r < 50; ++r)
+        one.cellAt(r, 0);
+    wb.addSheet("Two");
+    const Bytes good = streamOf(writeBytes(wb));
+    RecordCursor cursor(good, 0);
+    Record rec;
+    std::vector<std::size_t> boundSheets;
+    std::size_t firstSheetStart = 0, insideFirstSheet = 0, globalsRecord = 0;
+    while (cursor.next(rec)) {
+        if (rec.id == rid::BoundSheet)
+            boundSheets.push_back(rec.offset + 4);
+        if (rec.id == rid::Window1)
+            globalsRecord = rec.offset;
+    }
+    ASSERT_EQ(boundSheets.size(), 2u);
+    firstSheetStart = loadU32(good.data() + boundSheets[0]);
+    RecordCursor inSheet(good, firstSheetStart);
+    for (int i = 0; i < 12 && inSheet.next(rec); ++i)
+        insideFirstSheet = rec.offset; // a record well inside the first sheet
+    ASSERT_GT(insideFirstSheet, firstSheetStart);
+
+    // The second sheet aimed at a record of the first would read those cells twice.
+    Bytes overlapping = good;
+    put32(overlapping, boundSheets[1], std::uint32_t(insideFirstSheet));
+    EXPECT_THAT(errorOf(wrap(overlapping)), Says("overlaps another sheet"));
+    // Aimed into the globals.
+    Bytes intoGlobals = good;
+    put32(intoGlobals, boundSheets[1], std::uint32_t(globalsRecord));
+    EXPECT_THAT(errorOf(wrap(intoGlobals)), Says("points into the workbook globals"));
+    // Aimed between two records.
+    Bytes between = good;
+    put32(between, boundSheets[1], std::uint32_t(insideFirstSheet + 1));
+    EXPECT_THAT(errorOf(wrap(between)), Says("points between records"));
+}
+
+TEST(XlsBrokenFiles, repeatedLongTextsCountAgainstTheFileSize) {
+    // Each LABELSST of 14 bytes would copy a 30,000-character shared string.
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    for (int r = 0; r < 3000; ++r)
+        s.cellAt(r, 0).value = std::string(30000, 'x');
+    EXPECT_THAT(errorOf(writeBytes(wb)), Says("far more cells"));
+}
+
+TEST(XlsBrokenFiles, aWorkbookListsAtMostSoManySheets) {
+    Workbook wb;
+    for (int i = 0; i < 4097; ++i)
+        wb.addSheet("S" + std::to_string(i));
+    EXPECT_THAT(errorOf(writeBytes(wb)), Says("more than 4,096 sheets"));
+}
+
 // Files the fuzzer found, each with the start of the error it must give.
 TEST(XlsBrokenFiles, committedCorpus) {
     const std::filesystem::path dir = std::filesystem::path(XLS_TEST_DATA) / "broken";
