@@ -26,7 +26,7 @@ for target in xls_reader_fuzzer settings_fuzzer csv_fuzzer; do
     esac
     echo "== $target for ${seconds}s"
     ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0 \
-        "$build_dir/bin/$target" "$corpus" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=512 \
+        "$build_dir/bin/$target" "$corpus" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=1024 \
         -timeout=10 -artifact_prefix="$findings/" -print_final_stats=1 || status=1
 done
 exit $status
