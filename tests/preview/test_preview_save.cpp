@@ -218,6 +218,18 @@ private slots:
         QCOMPARE(kept.readAll(), QByteArray("keep me"));
     }
 
+    void withoutAWorkbookThereIsNothingToSave() {
+        Form2 form(mProgram.path());
+        keepRunningOnClose(form);
+        form.setPicture(twoColourPicture(400, 300));
+        form.show();
+        QVERIFY(!form.PushButton6->isEnabled());
+        form.hide();
+        form.mExcelFile = mWorkbook;
+        form.show();
+        QVERIFY(form.PushButton6->isEnabled());
+    }
+
     void aNameInAMissingFolderIsReported() {
         ScriptedPrompt prompt;
         prompt.fileNames = {mTargets.filePath(QStringLiteral("no/such/folder/list.xls"))};
