@@ -150,22 +150,16 @@ QString unescapedKey(const QByteArray& key) {
         plain.clear();
     };
     for (qsizetype i = 0; i < key.size(); ++i) {
+        // "%UXXXX" or "%XX": the hex digits and how many bytes the escape takes.
+        const bool wide = key[i] == '%' && i + 5 < key.size() && key[i + 1] == 'U';
+        const qsizetype digits = wide ? 4 : 2;
         bool ok = false;
-        if (key[i] == '%' && i + 5 < key.size() && key[i + 1] == 'U') {
-            const uint code = key.mid(i + 2, 4).toUInt(&ok, 16);
+        if (key[i] == '%' && i + digits < key.size()) {
+            const uint code = key.mid(i + (wide ? 2 : 1), digits).toUInt(&ok, 16);
             if (ok) {
                 flush();
                 out += QChar(char16_t(code));
-                i += 5;
-                continue;
-            }
-        }
-        if (key[i] == '%' && i + 2 < key.size()) {
-            const uint code = key.mid(i + 1, 2).toUInt(&ok, 16);
-            if (ok) {
-                flush();
-                out += QChar(char16_t(code));
-                i += 2;
+                i += wide ? 5 : 2;
                 continue;
             }
         }

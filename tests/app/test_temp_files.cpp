@@ -1,5 +1,6 @@
 #include "app/temp_files.h"
 
+#include "file_mode.h"
 #include "isolated_settings.h"
 
 #include <QDateTime>
@@ -15,13 +16,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-int modeOf(const QString& path) {
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return -1;
-    return int(st.st_mode & 0777);
-}
 
 const QRegularExpression kWorkbookName(QStringLiteral("^velmar[1-9]{8}\\.xls$"));
 

@@ -24,6 +24,13 @@ inline constexpr std::array<double, 9> kWidths = {2, 10.43, 10, 13, 24.71, 13.43
 inline constexpr std::array<double, 5> kHeights = {11.25, 34.5, 5.25, 13.5, 14};
 inline const char* const kLongAddress = "1742 Old Orchard Lane, Apartment 12B, North Fairview Heights";
 
+// A format made from the default by change, interned.
+inline FormatId withFormat(Workbook& wb, const std::function<void(CellFormat&)>& change) {
+    CellFormat f;
+    change(f);
+    return wb.formats.intern(f);
+}
+
 inline void edit(Workbook& wb, Sheet& s, int row, int column, const std::function<void(CellFormat&)>& change) {
     Cell& cell = s.cellAt(row, column);
     CellFormat f = wb.formats.get(cell.format);

@@ -11,16 +11,6 @@
 using namespace sheet;
 namespace pls = phone_list_sheet;
 
-namespace {
-
-FormatId withFormat(Workbook& wb, const std::function<void(CellFormat&)>& change) {
-    CellFormat f;
-    change(f);
-    return wb.formats.intern(f);
-}
-
-} // namespace
-
 class TestAutoFit : public QObject {
     Q_OBJECT
 
@@ -75,17 +65,17 @@ void TestAutoFit::autoFitOfRowsWithoutText() {
     // A blank cell in a large font still sets the height.
     Font big;
     big.size = 20;
-    s.cellAt(2, 3).format = withFormat(wb, [&](CellFormat& f) { f.font = big; });
+    s.cellAt(2, 3).format = pls::withFormat(wb, [&](CellFormat& f) { f.font = big; });
     QCOMPARE(autoFitRowHeight(wb, s, 2), rowHeightPoints(cellFont(big).lineHeight));
 
     // Empty cells take their row's format, else their column's.
     Font small;
     small.size = 6;
-    const FormatId smallId = withFormat(wb, [&](CellFormat& f) { f.font = small; });
+    const FormatId smallId = pls::withFormat(wb, [&](CellFormat& f) { f.font = small; });
     for (Column& c : s.columns)
         c.format = smallId;
     QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(small).lineHeight));
-    s.columns[200].format = withFormat(wb, [&](CellFormat& f) { f.font = big; });
+    s.columns[200].format = pls::withFormat(wb, [&](CellFormat& f) { f.font = big; });
     QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(big).lineHeight));
     s.rowAt(9).format = smallId;
     QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(small).lineHeight));

@@ -56,12 +56,6 @@ QRect inner(const QRect& cell) {
     return cell.adjusted(2, 2, -3, -3);
 }
 
-FormatId withFormat(Workbook& wb, const std::function<void(CellFormat&)>& change) {
-    CellFormat f;
-    change(f);
-    return wb.formats.intern(f);
-}
-
 } // namespace
 
 class TestSheetRender : public QObject {
@@ -256,7 +250,7 @@ void TestSheetRender::phoneListPicture() {
 void TestSheetRender::gridlinesOnlyWhereCellsHaveNoFill() {
     Workbook wb;
     Sheet& s = wb.addSheet("S");
-    s.cellAt(1, 1).format = withFormat(wb, [](CellFormat& f) { f.fill = 3; });
+    s.cellAt(1, 1).format = pls::withFormat(wb, [](CellFormat& f) { f.fill = 3; });
     const CellRange range{0, 0, 2, 2};
     const QImage image = renderImage(wb, s, range);
     const SheetGeometry g(s, range);
@@ -312,7 +306,9 @@ void TestSheetRender::borderWeightsAndStyles() {
     Workbook wb;
     Sheet& s = wb.addSheet("S");
     const auto bottom = [&](int column, std::uint8_t style, ColorIndex color) {
-        s.cellAt(1, column).format = withFormat(wb, [&](CellFormat& f) { f.border(Edge::Bottom) = {style, color}; });
+        s.cellAt(1, column).format = pls::withFormat(wb, [&](CellFormat& f) {
+            f.border(Edge::Bottom) = {style, color};
+        });
     };
     bottom(0, 1, kAutomatic); // thin
     bottom(1, 2, 3);          // medium red
@@ -339,7 +335,7 @@ void TestSheetRender::borderWeightsAndStyles() {
     QVERIFY(dark > dashed.width() / 4 && dark < dashed.width() - 4);
 
     // Where two cells disagree on their shared edge, the lower cell's line shows.
-    s.cellAt(2, 0).format = withFormat(wb, [](CellFormat& f) { f.border(Edge::Top) = {kLineThin, 10}; });
+    s.cellAt(2, 0).format = pls::withFormat(wb, [](CellFormat& f) { f.border(Edge::Top) = {kLineThin, 10}; });
     const QImage over = renderImage(wb, s, range);
     QCOMPARE(rgb(over, g.cellRect(1, 0).center().x(), y), 0x008000u);
 }
@@ -351,7 +347,7 @@ void TestSheetRender::textRunsOnIntoEmptyNeighbours() {
     s.cellAt(1, 0).value = std::string("A long text that needs several columns");
     s.cellAt(1, 1).value = std::string(" "); // shows nothing, yet stops the run
     s.cellAt(2, 3).value = std::string("Right aligned text running left");
-    s.cellAt(2, 3).format = withFormat(wb, [](CellFormat& f) { f.hAlign = HAlign::Right; });
+    s.cellAt(2, 3).format = pls::withFormat(wb, [](CellFormat& f) { f.hAlign = HAlign::Right; });
     const CellRange range{0, 0, 2, 3};
     const QImage image = renderImage(wb, s, range);
     const SheetGeometry g(s, range);
@@ -373,7 +369,7 @@ void TestSheetRender::alignsTextInTallRows() {
     const std::array<HAlign, 3> horizontal = {HAlign::Left, HAlign::Center, HAlign::Right};
     for (int c = 0; c < 3; ++c) {
         s.cellAt(0, c).value = std::string("ab");
-        s.cellAt(0, c).format = withFormat(wb, [&](CellFormat& f) {
+        s.cellAt(0, c).format = pls::withFormat(wb, [&](CellFormat& f) {
             f.vAlign = vertical[static_cast<std::size_t>(c)];
             f.hAlign = horizontal[static_cast<std::size_t>(c)];
         });
@@ -403,7 +399,7 @@ void TestSheetRender::mergedAreaPaintsAsOneCell() {
     Workbook wb;
     Sheet& s = wb.addSheet("S");
     s.cellAt(1, 1).value = std::string("Merged");
-    s.cellAt(1, 1).format = withFormat(wb, [](CellFormat& f) {
+    s.cellAt(1, 1).format = pls::withFormat(wb, [](CellFormat& f) {
         f.fill = 6;
         f.hAlign = HAlign::Center;
         f.vAlign = VAlign::Center;

@@ -1,5 +1,6 @@
 #include "sheet/report/report_driver.h"
 
+#include "file_mode.h"
 #include "isolated_settings.h"
 #include "phonelist/phone_list_table.h"
 #include "scripted_prompt.h"
@@ -29,13 +30,6 @@
 using namespace OrganizationalTelephoneList;
 
 namespace {
-
-int modeOf(const QString& path) {
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return -1;
-    return int(st.st_mode & 0777);
-}
 
 // What a generation did to the windows, in order.
 class RecordingWindows : public ReportWindows {
