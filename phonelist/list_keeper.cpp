@@ -4,6 +4,9 @@
 #include "phonelist/list_persistence.h"
 #include "phonelist/phone_list_table.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <exception>
 
 ListKeeper::ListKeeper(SettingsStore& store, int delayMs, QObject* parent) : QObject(parent), mStore(store) {
@@ -15,11 +18,15 @@ ListKeeper::ListKeeper(SettingsStore& store, int delayMs, QObject* parent) : QOb
 ListKeeper::~ListKeeper() = default;
 
 bool ListKeeper::claim() {
-    mLock = std::make_unique<QLockFile>(mStore.fileName() + QStringLiteral(".open"));
+    const QString path = mStore.fileName() + QStringLiteral(".open");
+    QDir().mkpath(QFileInfo(path).absolutePath()); // the first start has no folder yet
+    mLock = std::make_unique<QLockFile>(path);
     // Held for the whole run: no age makes it stale, only a holder that is gone.
     mLock->setStaleLockTime(0);
-    mReadOnly = !mLock->tryLock(0);
-    if (mReadOnly)
+    // Only a lock someone holds means another window; a folder that takes no
+    // lock file is reported when the list is first saved there.
+    mReadOnly = !mLock->tryLock(0) && mLock->error() == QLockFile::LockFailedError;
+    if (!mLock->isLocked())
         mLock.reset();
     return !mReadOnly;
 }

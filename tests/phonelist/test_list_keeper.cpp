@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 namespace {
@@ -71,6 +72,28 @@ private slots:
         QVERIFY(!keeper.saveNow());
         QCOMPARE(reports.size(), 2);
         QVERIFY(QDir(blocker).removeRecursively());
+    }
+
+    void theFirstStartMakesTheFolderItLocksIn() {
+        SettingsStore store;
+        const QString folder = QFileInfo(store.fileName()).absolutePath();
+        QVERIFY(QDir(folder).removeRecursively());
+        ListKeeper keeper(store, 10);
+        QVERIFY(keeper.claim());
+        QVERIFY(!keeper.readOnly());
+        QVERIFY(QDir(folder).exists());
+    }
+
+    // A window that was killed leaves its lock behind; the next start must not be read-only.
+    void aLockLeftByAKilledWindowIsTakenOver() {
+        SettingsStore store;
+        QFile left(store.fileName() + QStringLiteral(".open"));
+        QVERIFY(left.open(QIODevice::WriteOnly));
+        left.write(QByteArray::number(0x7FFFFFF0) + "\n" + QCoreApplication::applicationName().toUtf8() + "\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
+        left.close();
+        ListKeeper keeper(store, 10);
+        QVERIFY(keeper.claim());
     }
 
     void aSecondWindowOnTheListSavesNothing() {
