@@ -255,21 +255,6 @@ void SettingsStore::remove(const QString& key) {
     mPending.emplace_back(key, std::nullopt);
 }
 
-QStringList SettingsStore::keys() const {
-    if (mStale) {
-        mStale = false;
-        mSettings->sync();
-    }
-    QStringList all;
-    for (const QString& key : mSettings->childKeys())
-        if (!mPendingAt.contains(key))
-            all << key;
-    for (const auto& [key, value] : mPending)
-        if (value)
-            all << key;
-    return all;
-}
-
 void SettingsStore::sync() {
     if (!mPending.empty()) {
         // QSettings' cache learns of the new file only when it is read again.

@@ -12,7 +12,6 @@
 
 #include <QHash>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -50,8 +49,6 @@ public:
     void write(const char* key, const QString& value);
     // Takes the key out of the store; reaches the file at sync() or destruction.
     void remove(const QString& key);
-    // Every key of the program's section, in the file or written since.
-    QStringList keys() const;
     // Writes pending values to the file (through a temporary file and a rename);
     // throws std::runtime_error when that failed, leaving the old file as it was.
     void sync();

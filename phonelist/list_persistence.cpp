@@ -3,8 +3,6 @@
 #include "app/settings_store.h"
 #include "phonelist/phone_list_table.h"
 
-#include <QRegularExpression>
-
 #include <cmath>
 
 namespace {
@@ -87,6 +85,8 @@ void LoadPhoneList(PhoneListTable& table, SettingsStore& store, const StepRunner
 }
 
 void SavePhoneList(PhoneListTable& table, SettingsStore& store, const StepRunner& run) {
+    int storedRows = 0;
+    runStep(run, [&] { storedRows = rowCountFromText(store.read(settings::kRowCount, "0")); });
     runStep(run, [&] { store.write(settings::kRowCount, QString::number(table.RecordCount())); });
     if (table.RecordCount() > 0) {
         int r = 0;
@@ -107,12 +107,9 @@ void SavePhoneList(PhoneListTable& table, SettingsStore& store, const StepRunner
     }
     // Rows deleted since the last save leave no values behind in the file.
     runStep(run, [&] {
-        static const QRegularExpression rowKey(QStringLiteral("^RowSource[1-8] ([0-9]+)$"));
-        for (const QString& key : store.keys()) {
-            const QRegularExpressionMatch m = rowKey.match(key);
-            if (m.hasMatch() && m.captured(1).toLongLong() > table.RecordCount())
-                store.remove(key);
-        }
+        for (int r = table.RecordCount() + 1; r <= storedRows; ++r)
+            for (int c = 1; c <= PhoneListTable::kFieldCount; ++c)
+                store.remove(settings::rowSourceKey(c, r));
     });
     runStep(run, [&] { store.sync(); });
 }

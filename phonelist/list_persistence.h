@@ -25,7 +25,8 @@ int rowCountFromText(const QString& text);
 // field holds are cut to PhoneListTable::kMaxFieldLength.
 void LoadPhoneList(PhoneListTable& table, SettingsStore& store, const StepRunner& run = {});
 
-// Writes "RowCount" and every row of table, Null as "", then syncs the store;
+// Writes "RowCount" and every row of table, Null as "", removes the rows the
+// store held beyond them, then syncs the store;
 // a store that could not be written is a failure of its own, reported after
 // every value was handed over.
 void SavePhoneList(PhoneListTable& table, SettingsStore& store, const StepRunner& run = {});
