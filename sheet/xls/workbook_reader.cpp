@@ -24,7 +24,7 @@ constexpr std::size_t kMaxSheets = 4096;
 // Memory the model may take for a stream: a floor for small files and a small
 // multiple of the bytes, so that no file can describe more than it holds.
 constexpr std::size_t kBudgetFloor = std::size_t{32} << 20;
-constexpr std::size_t kBudgetPerByte = 16;
+constexpr std::size_t kBudgetPerByte = 8;
 
 // Heap bytes a text takes beyond its std::string.
 std::size_t heapOf(const std::string& text) {
