@@ -215,9 +215,14 @@ SettingsStore::~SettingsStore() {
 QString SettingsStore::read(const QString& key, const QString& defaultValue) const {
     if (const auto it = mPendingAt.constFind(key); it != mPendingAt.constEnd())
         return mPending[*it].second.value_or(defaultValue);
+    // What this store wrote last is known without parsing the file again: a
+    // save that reads one key must not cost a parse of the whole list.
+    if (const auto it = mSynced.constFind(key); it != mSynced.constEnd())
+        return it->value_or(defaultValue);
     if (mStale) {
         mStale = false;
         mSettings->sync();
+        mSynced.clear();
     }
     const QVariant v = mSettings->value(key);
     if (!v.isValid())
@@ -406,6 +411,8 @@ void SettingsStore::writeFile() {
     }
     if (!file.commit())
         throw failed(file.errorString());
+    for (auto& [key, value] : mPending)
+        mSynced.insert(key, std::move(value));
     mPending.clear();
     mPendingAt.clear();
 }

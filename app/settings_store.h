@@ -70,6 +70,8 @@ private:
     // key; no value means the key is to be removed.
     std::vector<std::pair<QString, std::optional<QString>>> mPending;
     QHash<QString, std::size_t> mPendingAt;
-    // The file changed behind QSettings' cache: re-read it before the next read.
+    // The file changed behind QSettings' cache: re-read it before the next read
+    // of a key not in mSynced, the values this store wrote there last.
     mutable bool mStale = false;
+    mutable QHash<QString, std::optional<QString>> mSynced;
 };
