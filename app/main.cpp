@@ -1,5 +1,6 @@
 // quorvel-tabwright: the window program. It stands above every layer and only wires them.
 
+#include "app/quiet_messages.h"
 #include "app/widgets/qt_prompt.h"
 #include "phonelist/window/main_window.h"
 #include "sheet/report/sheet_snapshot.h"
@@ -8,6 +9,7 @@
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    installQuietQtMessages();
     QApplication app(argc, argv);
     QtPrompt qtPrompt;
     setPrompt(&qtPrompt);

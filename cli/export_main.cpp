@@ -1,5 +1,6 @@
 // quorvel-tabwright-export: builds the phone-list workbook without any window.
 
+#include "app/quiet_messages.h"
 #include "app/settings_store.h"
 #include "cli/phone_list_input.h"
 #include "cli/sheet_export.h"
@@ -60,14 +61,6 @@ QString optionHelp(const QCommandLineOption& option) {
     return text + line + QLatin1Char('\n');
 }
 
-// Without a desktop session Qt remarks on the missing runtime folder; a command
-// run from a script or a service must not print that beside its own messages.
-void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
-        return;
-    QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
-}
-
 int fail(const QString& message) {
     QTextStream(stderr) << "quorvel-tabwright-export: " << message << '\n';
     return 1;
@@ -79,7 +72,7 @@ int main(int argc, char* argv[]) {
     // Painting and measuring text need a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietQtMessages);
+    installQuietQtMessages();
     QGuiApplication app(argc, argv);
 
     QCommandLineParser parser;
@@ -150,7 +143,8 @@ int main(int argc, char* argv[]) {
         request.xlsPath = outputs.value(0);
         request.pngPath = parser.value(png);
         request.pdfPath = parser.value(pdf);
-        exportPhoneList(request);
+        for (const QString& note : exportPhoneList(request))
+            QTextStream(stderr) << "quorvel-tabwright-export: warning: " << note << '\n';
     } catch (const std::exception& e) {
         return fail(QString::fromUtf8(e.what()));
     }

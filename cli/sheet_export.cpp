@@ -6,6 +6,7 @@
 #include "phonelist/phone_list_table.h"
 #include "sheet/engine/spreadsheet_app.h"
 #include "sheet/render/sheet_render.h"
+#include "sheet/report/font_notes.h"
 #include "sheet/report/report_driver.h"
 #include "sheet/report/sheet_layout.h"
 #include "sheet/xls/xls_io.h"
@@ -151,7 +152,7 @@ QByteArray printToPdf(const sheet::Workbook& workbook, const sheet::Sheet& sheet
     return bytes;
 }
 
-void exportPhoneList(const ExportRequest& request) {
+QStringList exportPhoneList(const ExportRequest& request) {
     fillTable(request);
     buildWorkbook();
     sheet::SpreadsheetApp& app = *otl::mReportApp;
@@ -159,6 +160,7 @@ void exportPhoneList(const ExportRequest& request) {
     const sheet::CellRange range = used.areas().front();
     const sheet::Workbook& model = app.ActiveSheet().workbookModel();
     const sheet::Sheet& sheetModel = app.ActiveSheet().model();
+    const QStringList notes = missingFontNotes(model, sheetModel, range);
 
     // Everything is made in memory first, so bad input or a sheet too large for a
     // picture leaves no file behind.
@@ -191,4 +193,5 @@ void exportPhoneList(const ExportRequest& request) {
     otl::mReportBook.reset();
     app.Quit();
     otl::ReleaseReportApp();
+    return notes;
 }

@@ -6,6 +6,7 @@
 #include "cli/phone_list_input.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -25,8 +26,9 @@ struct ExportRequest {
 
 // Builds the phone-list workbook and writes the requested files. Each file is
 // written whole or not at all. Throws std::runtime_error with a message naming
-// the file that could not be written.
-void exportPhoneList(const ExportRequest& request);
+// the file that could not be written. Returns a note for each cell holding
+// characters that no installed font shows ("E9: no installed font shows U+0E20").
+QStringList exportPhoneList(const ExportRequest& request);
 
 // Paints the range as it prints: landscape A4 with the sheet's margins, scaled
 // down to fit one page, but never below 10 %, so a long list takes more pages.

@@ -1,5 +1,11 @@
 #include "sheet/render/cell_text.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGlyphRun>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
+
 #include <algorithm>
 #include <cmath>
 #include <charconv>
@@ -19,6 +25,30 @@ void installFontSubstitutions() {
     });
 }
 
+namespace {
+
+// The weight of the family's heaviest face from semibold up, so that a family
+// whose bold is a "Demi" face (URW Gothic) shows that face instead of a
+// synthesised bold laid over it, which smears the strokes.
+int boldWeight(const QFont& bold) {
+    const QString family = QFontInfo(bold).family();
+    int best = QFont::Bold;
+    int bestDistance = 1000;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        if (QFontDatabase::italic(family, style))
+            continue;
+        const int weight = QFontDatabase::weight(family, style);
+        const int distance = std::abs(weight - QFont::Bold);
+        if (weight >= QFont::DemiBold && distance < bestDistance) {
+            best = weight;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
 QFont qtFont(const Font& font) {
     installFontSubstitutions();
     QFont f(QString::fromStdString(font.name));
@@ -26,49 +56,116 @@ QFont qtFont(const Font& font) {
     // what a sheet allows (1..409 pt), a size that is no number to the default.
     const double points = std::isfinite(font.size) ? std::clamp(font.size, 1.0, 409.0) : 10.0;
     f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
-    f.setBold(font.bold);
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
     f.setStrikeOut(font.strikeout);
-    // Unhinted outlines keep advances the same at every scale, so a line
-    // measured at 96 dpi still fits when painted zoomed.
-    f.setHintingPreference(QFont::PreferNoHinting);
+    // Hinted advances are whole pixels. Text is laid out at this 96-dpi size
+    // whatever the painter's scale, so a zoomed or printed line keeps them.
+    f.setHintingPreference(QFont::PreferFullHinting);
     f.setKerning(false);
     // Cells show characters one after the other, as the spreadsheet does: no
-    // ligatures, and widths that add up, so measuring stays cheap and exact.
+    // ligatures, and widths that add up. Scripts that need shaping get the
+    // shaping font of CellFont.
     f.setStyleStrategy(QFont::PreferNoShaping);
+    if (font.bold)
+        f.setWeight(QFont::Weight(boldWeight(f)));
     return f;
 }
 
-CellFont::CellFont(const Font& model) : font(qtFont(model)), metrics(font) {
+bool needsShaping(const QString& text) {
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < 0x0300)
+            continue;
+        if (ch.isSurrogate() || c == 0x200C || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F))
+            return true; // emoji and their sequences, variation selectors
+        const QChar::Category category = ch.category();
+        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+            category == QChar::Mark_Enclosing)
+            return true;
+        const QChar::Script script = ch.script();
+        if ((script >= QChar::Script_Hebrew && script <= QChar::Script_Mongolian) || script == QChar::Script_Nko ||
+            script == QChar::Script_Javanese || script == QChar::Script_Balinese)
+            return true;
+    }
+    return false;
+}
+
+CellFont::CellFont(const Font& model) : font(qtFont(model)), shapingFont(font), metrics(font), shapingMetrics(QFont()) {
+    shapingFont.setStyleStrategy(QFont::PreferDefault);
+    shapingMetrics = QFontMetricsF(shapingFont);
     ascent = metrics.ascent();
     // One pixel above the text and the grid line below it, like the spreadsheet's
     // 17 px rows for a 13 px font.
     lineHeight = static_cast<int>(std::ceil(metrics.ascent() + metrics.descent() - 1e-6)) + 2;
-    for (char16_t c = kFirstTabled; c <= kLastTabled; ++c)
-        mAdvances[c - kFirstTabled] = metrics.horizontalAdvance(QChar(c));
+    for (char16_t c = kFirstTabled; c <= kLastTabled; ++c) {
+        const QChar ch(c);
+        const bool shown = metrics.inFont(ch) && ch.category() != QChar::Other_Format && !needsShaping(ch);
+        mAdvances[c - kFirstTabled] = shown ? metrics.horizontalAdvance(ch) : -1;
+    }
 }
 
 bool CellFont::tabledAdvances(const QString& text, std::vector<double>& advances) const {
     advances.resize(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c < kFirstTabled || c > kLastTabled)
+        if (c < kFirstTabled || c > kLastTabled || mAdvances[c - kFirstTabled] < 0)
             return false;
         advances[static_cast<std::size_t>(i)] = mAdvances[c - kFirstTabled];
     }
     return true;
 }
 
+const QFont& CellFont::fontFor(const QString& line) const {
+    return needsShaping(line) ? shapingFont : font;
+}
+
 double CellFont::advance(const QString& text) const {
     double width = 0;
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
-        if (c < kFirstTabled || c > kLastTabled)
-            return metrics.horizontalAdvance(text);
+        if (c < kFirstTabled || c > kLastTabled || mAdvances[c - kFirstTabled] < 0)
+            return needsShaping(text) ? shapingMetrics.horizontalAdvance(text) : metrics.horizontalAdvance(text);
         width += mAdvances[c - kFirstTabled];
     }
     return width;
+}
+
+bool CellFont::shows(char32_t c) const {
+    const QChar::Category category = QChar::category(c);
+    if (QChar::isSpace(c) || category == QChar::Other_Format || category == QChar::Other_Control)
+        return true;
+    if (c >= kFirstTabled && c <= kLastTabled && mAdvances[c - kFirstTabled] >= 0)
+        return true;
+    const auto known = mShown.find(c);
+    if (known != mShown.end())
+        return known->second;
+    // Qt falls back on other installed faces per character; a character none
+    // of them has comes out as glyph 0, the face's "missing" box.
+    QTextLayout layout(QString::fromUcs4(&c, 1), shapingFont);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    bool shown = false;
+    for (const QGlyphRun& run : layout.glyphRuns())
+        for (const quint32 glyph : run.glyphIndexes())
+            shown = shown || glyph != 0;
+    mShown.emplace(c, shown);
+    return shown;
+}
+
+std::vector<char32_t> unshownCharacters(const QString& text, const CellFont& font) {
+    std::vector<char32_t> unshown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+            ++i;
+        }
+        if (!font.shows(c) && std::find(unshown.begin(), unshown.end(), c) == unshown.end())
+            unshown.push_back(c);
+    }
+    return unshown;
 }
 
 namespace {
@@ -166,142 +263,124 @@ QString displayText(const Cell& cell) {
 
 namespace {
 
-// breakParagraph() for a paragraph whose characters all come from the advance
-// table: the same greedy breaking on positions and running sums of the
-// advances (exact, being sums of the same values), without building a string
-// for every candidate line.
-void breakTabledParagraph(const QString& paragraph, const std::vector<double>& advances, double width,
-                          QStringList& lines) {
-    const qsizetype n = paragraph.size();
-    std::vector<double> sum(static_cast<std::size_t>(n) + 1, 0.0);
-    for (qsizetype i = 0; i < n; ++i)
-        sum[static_cast<std::size_t>(i) + 1] = sum[static_cast<std::size_t>(i)] + advances[static_cast<std::size_t>(i)];
-    const auto widthOf = [&](qsizetype from, qsizetype to) {
-        return sum[static_cast<std::size_t>(to)] - sum[static_cast<std::size_t>(from)];
-    };
-    qsizetype lineStart = -1; // no line yet
-    qsizetype lineEnd = 0;
-    qsizetype pos = 0;
-    while (pos < n) {
-        const qsizetype start = pos;
-        while (pos < n && paragraph[pos] == u' ')
-            ++pos;
-        const qsizetype wordStart = pos;
-        while (pos < n && paragraph[pos] != u' ')
-            ++pos;
-        if (wordStart == pos)
-            break; // trailing spaces: nothing more to show
-        const qsizetype from = lineStart < 0 ? wordStart : lineStart;
-        if (widthOf(from, pos) <= width) {
-            lineStart = from;
-            lineEnd = pos;
-            continue;
-        }
-        if (lineStart >= 0) {
-            lines.push_back(paragraph.mid(lineStart, start - lineStart));
-            lineStart = -1;
-        }
-        if (widthOf(wordStart, pos) <= width) {
-            lineStart = wordStart;
-            lineEnd = pos;
-            continue;
-        }
-        // A word wider than the line: break it between characters, at least one per line.
-        qsizetype partStart = wordStart;
-        double partWidth = 0;
-        for (qsizetype i = wordStart; i < pos; ++i) {
-            const double w = advances[static_cast<std::size_t>(i)];
-            if (i > partStart && partWidth + w > width) {
-                lines.push_back(paragraph.mid(partStart, i - partStart));
-                partStart = i;
-                partWidth = 0;
-            }
-            partWidth += w;
-        }
-        lineStart = partStart;
-        lineEnd = pos;
-    }
-    if (lineStart >= 0)
-        lines.push_back(paragraph.mid(lineStart, lineEnd - lineStart));
-    else if (lines.isEmpty())
-        lines.push_back(QString());
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\u3000' || c == u'\u200b';
 }
 
-// Greedy breaking of one paragraph (no line feeds) into lines of at most `width` pixels.
-void breakParagraph(const QString& paragraph, const CellFont& fm, double width, QStringList& lines) {
-    if (fm.advance(paragraph) <= width) {
-        lines.push_back(paragraph);
-        return;
-    }
-    std::vector<double> advances;
-    if (fm.tabledAdvances(paragraph, advances)) {
-        breakTabledParagraph(paragraph, advances, width, lines);
-        return;
-    }
-    QString line;
-    const auto flush = [&] {
-        lines.push_back(line);
-        line.clear();
-    };
-    qsizetype pos = 0;
+// Greedy breaking of one paragraph (no line feeds) into lines of at most
+// `width` pixels, at the break opportunities of the Unicode line-breaking
+// rules. `widthOf(from, to)` measures the characters in [from, to).
+template <typename WidthOf>
+void breakParagraph(const QString& paragraph, double width, const WidthOf& widthOf, QStringList& lines) {
     const qsizetype n = paragraph.size();
-    while (pos < n) {
-        // Next word and the spaces before it.
-        qsizetype start = pos;
-        while (pos < n && paragraph[pos] == u' ')
-            ++pos;
-        const qsizetype wordStart = pos;
-        while (pos < n && paragraph[pos] != u' ')
-            ++pos;
-        const QString word = paragraph.mid(wordStart, pos - wordStart);
-        if (word.isEmpty())
-            break; // trailing spaces: nothing more to show
-        const QString candidate = line.isEmpty() ? word : line + paragraph.mid(start, pos - start);
-        if (fm.advance(candidate) <= width) {
-            line = candidate;
+    // The shown end of a line: blanks where it breaks hang past the edge.
+    const auto shownEnd = [&](qsizetype from, qsizetype to) {
+        while (to > from && isBlank(paragraph[to - 1]))
+            --to;
+        return to;
+    };
+    const auto pushLine = [&](qsizetype from, qsizetype to) {
+        lines.push_back(paragraph.mid(from, shownEnd(from, to) - from));
+    };
+
+    std::vector<qsizetype> breaks;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, paragraph);
+    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
+        breaks.push_back(at);
+    // Qt keeps numbers separated by blanks together ("5 9"); the rules, and a
+    // spreadsheet, break after any blank.
+    for (qsizetype i = 1; i < n; ++i)
+        if (paragraph[i - 1] == u' ' && paragraph[i] != u' ')
+            breaks.push_back(i);
+    breaks.push_back(n);
+    std::sort(breaks.begin(), breaks.end());
+    breaks.erase(std::unique(breaks.begin(), breaks.end()), breaks.end());
+
+    qsizetype lineStart = 0;
+    qsizetype fitted = 0; // end of the longest run of whole segments that fits
+    for (std::size_t k = 0; k < breaks.size(); ++k) {
+        const qsizetype to = breaks[k];
+        if (widthOf(lineStart, shownEnd(lineStart, to)) <= width) {
+            fitted = to;
             continue;
         }
-        if (!line.isEmpty())
-            flush();
-        if (fm.advance(word) <= width) {
-            line = word;
+        // A line of blanks alone is no line: leading blanks stay with the word after them.
+        if (shownEnd(lineStart, fitted) > lineStart) {
+            pushLine(lineStart, fitted);
+            lineStart = fitted;
+            --k; // the same segment again, now at the start of a line
             continue;
         }
-        // A word wider than the line: break it between characters, at least one per line.
-        QString part;
-        double partWidth = 0;
-        for (qsizetype i = 0; i < word.size();) {
-            const qsizetype len = word[i].isHighSurrogate() && i + 1 < word.size() ? 2 : 1;
-            const QString ch = word.mid(i, len);
-            const double w = fm.advance(ch);
-            if (!part.isEmpty() && partWidth + w > width) {
-                lines.push_back(part);
-                part.clear();
-                partWidth = 0;
+        // One segment wider than the line: break it between characters
+        // (grapheme clusters, so marks stay with their letter), one at least per line.
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, paragraph);
+        clusters.setPosition(lineStart);
+        qsizetype pieceStart = lineStart;
+        qsizetype pieceEnd = clusters.toNextBoundary();
+        const qsizetype end = shownEnd(lineStart, to);
+        while (pieceEnd > 0 && pieceEnd < end) {
+            const qsizetype next = clusters.toNextBoundary();
+            if (next < 0)
+                break;
+            if (widthOf(pieceStart, next) > width) {
+                lines.push_back(paragraph.mid(pieceStart, pieceEnd - pieceStart));
+                pieceStart = pieceEnd;
             }
-            part += ch;
-            partWidth += w;
-            i += len;
+            pieceEnd = next;
         }
-        line = part;
+        lineStart = pieceStart;
+        fitted = to;
     }
-    if (!line.isEmpty() || lines.isEmpty())
-        flush();
+    if (lineStart < n || lines.isEmpty())
+        pushLine(lineStart, n);
+}
+
+// The text a cell shows on one line: a tab is one blank, other control characters show as nothing.
+QString shownText(QString text) {
+    for (qsizetype i = text.size(); i-- > 0;) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\t')
+            text[i] = u' ';
+        else if ((c < 0x20 && c != u'\n') || c == 0x7f)
+            text.remove(i, 1);
+    }
+    return text;
 }
 
 } // namespace
 
 QStringList breakLines(const QString& text, const CellFont& font, double width, bool wrap) {
-    QString cleaned = text;
-    cleaned.remove(u'\r');
+    QString cleaned = shownText(text);
     if (!wrap) {
         cleaned.remove(u'\n');
         return {cleaned};
     }
     QStringList lines;
     width = std::max(width, 1.0);
-    for (const QString& paragraph : cleaned.split(u'\n'))
-        breakParagraph(paragraph, font, width, lines);
+    std::vector<double> advances;
+    std::vector<double> sum;
+    for (const QString& paragraph : cleaned.split(u'\n')) {
+        if (font.advance(paragraph) <= width) {
+            lines.push_back(paragraph);
+            continue;
+        }
+        if (font.tabledAdvances(paragraph, advances)) {
+            // Running sums of whole-pixel advances: exact, and no string per candidate line.
+            sum.assign(advances.size() + 1, 0.0);
+            for (std::size_t i = 0; i < advances.size(); ++i)
+                sum[i + 1] = sum[i] + advances[i];
+            breakParagraph(
+                paragraph, width,
+                [&](qsizetype from, qsizetype to) {
+                    return sum[static_cast<std::size_t>(to)] - sum[static_cast<std::size_t>(from)];
+                },
+                lines);
+        } else {
+            breakParagraph(
+                paragraph, width,
+                [&](qsizetype from, qsizetype to) { return font.advance(paragraph.mid(from, to - from)); }, lines);
+        }
+    }
     return lines;
 }
 

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <array>
+#include <unordered_map>
 #include <vector>
 
 namespace sheet {
@@ -28,35 +29,62 @@ void installFontSubstitutions();
 QFont qtFont(const Font& font);
 
 // A font with the measurements text layout needs, in pixels at 96 dpi.
+//
+// Advances are whole pixels, as a 96-dpi spreadsheet measures them: the fonts
+// are hinted at the cell's pixel size, and a hinted advance is the outline's
+// advance rounded to the pixel. Painting lays a line out with the same font, so
+// a zoomed or printed line keeps the positions it was measured with.
 struct CellFont {
     explicit CellFont(const Font& font);
 
-    // Width of text on one line, exactly as metrics.horizontalAdvance() gives it.
-    // Cells are laid out without shaping (no kerning, no ligatures), so a line of
-    // printable ASCII is the sum of its characters' advances; that sum comes from
-    // a table, since sheets measure every cell's text and shaping each one is slow.
-    double advance(const QString& text) const;
+    // Width of `line` as it is painted: the sum of its characters' advances for
+    // text that needs no shaping (no kerning, no ligatures, as a spreadsheet
+    // sets it), the shaped width for lines with joining or combining scripts.
+    double advance(const QString& line) const;
     // The advance of each character of text when every one is in the table (their
     // sum, added in order, is then advance(text)); false when one is not.
     bool tabledAdvances(const QString& text, std::vector<double>& advances) const;
+    // The font `line` is painted and measured in: `font`, or `shapingFont` when
+    // the line holds Arabic, Indic, Thai or other text that needs shaping.
+    const QFont& fontFor(const QString& line) const;
+    // Whether some installed font shows `c`: the cell's face, or a face Qt
+    // falls back on. Blanks and invisible format characters count as shown.
+    bool shows(char32_t c) const;
 
     QFont font;
+    QFont shapingFont;
     QFontMetricsF metrics;
+    QFontMetricsF shapingMetrics;
     double ascent = 0;
     int lineHeight = 0; // one line of text including the cell's padding and grid line
 
 private:
+    // Latin-1 and Latin Extended-A: what phone lists mostly hold. A character
+    // the face lacks has no entry (a negative advance) and is measured by Qt.
     static constexpr char16_t kFirstTabled = u' ';
-    static constexpr char16_t kLastTabled = u'~';
+    static constexpr char16_t kLastTabled = u'\u017f';
     std::array<double, kLastTabled - kFirstTabled + 1> mAdvances{};
+    mutable std::unordered_map<char32_t, bool> mShown;
 };
+
+// True when `text` holds a character that is only shown right when shaped:
+// joining scripts (Arabic, Syriac, N'Ko), the scripts of India and South-East
+// Asia, Hebrew points, combining marks and the joiners of emoji sequences.
+bool needsShaping(const QString& text);
+
+// The characters of `text` that no installed font shows, each once, in the
+// order they first appear. Such characters would vanish or show as boxes.
+std::vector<char32_t> unshownCharacters(const QString& text, const CellFont& font);
 
 // Cached per thread; the reference stays valid for the thread's lifetime.
 const CellFont& cellFont(const Font& font);
 
-// Padding between a cell's edges and its text, in pixels (the grid line included on the right).
+// Padding between a cell's edges and its text, in pixels. A column's width in
+// characters is that many digit widths plus 5 pixels: 2 at the left, 2 at the
+// right and the grid line. Text may use the right margin but one pixel of it,
+// so a column made for "(ddd) ddd-dddd" shows it on one line.
 inline constexpr int kTextPadLeft = 2;
-inline constexpr int kTextPadRight = 3;
+inline constexpr int kTextPadRight = 2; // the grid line included
 
 // Characters the General number format shows at most (the sign not counted).
 inline constexpr int kGeneralChars = 11;
@@ -69,9 +97,14 @@ QString generalNumber(double value, int maxChars = kGeneralChars);
 // Text a cell shows: its string, or its number in General format; empty for a blank cell.
 QString displayText(const Cell& cell);
 
-// The lines `text` is shown in. With `wrap` the text breaks at spaces and line
-// feeds so that each line fits `width` pixels (a word longer than a line breaks
-// between characters); without it the text is one line and line feeds are dropped.
+// The lines `text` is shown in. A tab shows as one blank (cells have no tab
+// stops) and other control characters show as nothing. With `wrap` the text
+// breaks where the Unicode line-breaking rules allow (after blanks and hyphens,
+// at zero-width spaces, between CJK characters) and at line feeds, so that
+// each line fits `width` pixels; a word longer than a line breaks between
+// characters. Blanks at the start of the text stay; blanks where a line breaks
+// hang past its end and are not shown. Without `wrap` the text is one line and
+// line feeds are dropped.
 QStringList breakLines(const QString& text, const CellFont& font, double width, bool wrap);
 
 // Pixels of text the cell `widthPx` wide has room for on one line.

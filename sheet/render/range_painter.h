@@ -155,7 +155,7 @@ private:
     std::vector<TextItem> items;
     std::vector<bool> noGridRight; // per column of the range: text runs on over its right grid line
     std::vector<FillArea> areas;   // the row's cells and merged areas, in column order
-    const CellFont* currentFont = nullptr;
+    const QFont* currentFont = nullptr;
     QColor currentColor;
     bool penOff = false;
     bool brushKnown = false;

@@ -12,9 +12,10 @@ void RangePainter::addText(const Cell& cell, FormatId id, const QRect& box, cons
     const CellFormat& f = wb.formats.get(id);
     const CellFont& font = fontOf(id);
     const bool number = cell.number() != nullptr;
+    const QString text = displayText(cell);
     HAlign align = f.hAlign;
     if (align == HAlign::General)
-        align = number ? HAlign::Right : HAlign::Left;
+        align = number || text.isRightToLeft() ? HAlign::Right : HAlign::Left; // text reads from the right edge
     else if (align == HAlign::Fill || align == HAlign::Justify)
         align = HAlign::Left;
     else if (align == HAlign::CenterAcross)
@@ -27,7 +28,7 @@ void RangePainter::addText(const Cell& cell, FormatId id, const QRect& box, cons
     item.vAlign = f.vAlign;
     item.box = box;
     const double room = textWidth(box.width());
-    item.lines = breakLines(displayText(cell), font, room, wrap);
+    item.lines = breakLines(text, font, room, wrap);
     double widest = 0;
     for (const QString& line : std::as_const(item.lines))
         widest = std::max(widest, font.advance(line));
@@ -99,10 +100,6 @@ void RangePainter::paintText(const TextItem& item) {
         p.save();
         p.setClipRect(QRect(item.clip.left(), item.clip.top(), item.clip.width() - 1, item.clip.height() - 1));
     }
-    if (currentFont != &font) {
-        p.setFont(font.font);
-        currentFont = &font;
-    }
     if (currentColor != item.color || clipped) {
         p.setPen(item.color);
         currentColor = item.color;
@@ -114,6 +111,11 @@ void RangePainter::paintText(const TextItem& item) {
         const double baseline = top + static_cast<double>(i) * lineHeight + 1 + font.ascent;
         if (baseline - font.ascent > box.bottom() + 1 || baseline + lineHeight < box.top())
             continue;
+        const QFont& lineFont = font.fontFor(line);
+        if (currentFont != &lineFont) {
+            p.setFont(lineFont);
+            currentFont = &lineFont;
+        }
         double x = box.left() + kTextPadLeft;
         if (item.align != HAlign::Left) {
             const double w = font.advance(line);

@@ -2,9 +2,11 @@
 
 #include "app/error_trap.h"
 #include "app/file_helpers.h"
+#include "app/prompt.h"
 #include "app/temp_files.h"
 #include "sheet/engine/app_factory.h"
 #include "sheet/engine/spreadsheet_app.h"
+#include "sheet/report/font_notes.h"
 #include "sheet/report/sheet_layout.h"
 #include "sheet/report/sheet_snapshot.h"
 #include "sheet/report/spreadsheet_host.h"
@@ -46,6 +48,7 @@ void GenerateReport0(int kind, ReportWindows& windows) {
     QString path;
     QString picturePath;
     QString pictureFolder;
+    QStringList fontNotes;
     int sheetsToRemove = 0;
 
     trap.step(102, [] { StartReportApp(); });
@@ -111,6 +114,7 @@ void GenerateReport0(int kind, ReportWindows& windows) {
         pictureFolder = createPrivateFolder(folder);
         picturePath = pictureFolder + QStringLiteral("/temp.bmp");
         saveCellsActivesheet(sheet::objectOf(snapBook), picturePath);
+        fontNotes = pictureFontNotes(sheet::objectOf(snapBook));
     });
     trap.step(176, [&] { sheet::objectOf(snap).setDisplayAlerts(false); });
     trap.step(178, [&] {
@@ -127,6 +131,10 @@ void GenerateReport0(int kind, ReportWindows& windows) {
         DeleteFileQuietly(picturePath);
         QDir().rmdir(pictureFolder);
     });
+    // Said once, over the preview, rather than letting characters vanish from it.
+    if (!fontNotes.isEmpty())
+        prompt().message(fontNotesMessage(fontNotes), QString(), Prompt::Icon::Information, Prompt::Buttons::Ok,
+                         Prompt::Answer::Ok);
 }
 
 } // namespace OrganizationalTelephoneList

@@ -2,52 +2,29 @@
 // number format, advances and line breaking.
 
 #include "tests/sheet/render/phone_list_sheet.h"
+#include "tests/sheet/render/pixel_model.h"
 
 #include "sheet/render/cell_text.h"
 #include "sheet/render/sheet_render.h"
 
 #include <QFontInfo>
+#include <QGlyphRun>
+#include <QTextLayout>
 #include <QtTest>
 
 using namespace sheet;
+using pixel_model::PixelModel;
+using pixel_model::referenceLines;
 namespace pls = phone_list_sheet;
 
 namespace {
 
-// The greedy breaking spelled out on Qt's own measurements, as a reference.
-QStringList greedyLines(const QString& paragraph, const QFontMetricsF& fm, double width) {
-    if (fm.horizontalAdvance(paragraph) <= width)
-        return {paragraph};
-    QStringList lines;
-    QString line;
-    const QStringList words = paragraph.split(u' ', Qt::SkipEmptyParts);
-    qsizetype pos = 0;
-    for (const QString& word : words) {
-        const qsizetype at = paragraph.indexOf(word, pos);
-        const QString candidate = line.isEmpty() ? word : line + paragraph.mid(pos, at + word.size() - pos);
-        pos = at + word.size();
-        if (fm.horizontalAdvance(candidate) <= width) {
-            line = candidate;
-            continue;
-        }
-        if (!line.isEmpty())
-            lines << line;
-        line.clear();
-        if (fm.horizontalAdvance(word) <= width) {
-            line = word;
-            continue;
-        }
-        for (const QChar ch : word) {
-            if (!line.isEmpty() && fm.horizontalAdvance(line + ch) > width) {
-                lines << line;
-                line.clear();
-            }
-            line += ch;
-        }
-    }
-    if (!line.isEmpty() || lines.isEmpty())
-        lines << line;
-    return lines;
+Font face(const char* name, double size = 10, bool bold = false) {
+    Font f;
+    f.name = name;
+    f.size = size;
+    f.bold = bold;
+    return f;
 }
 
 } // namespace
@@ -61,7 +38,11 @@ private slots:
     void numbersShowInGeneralFormat();
     void breaksLinesAtSpacesWithinTheWidth();
     void advanceAgreesWithTheFontMetrics();
-    void breaksLikeGreedyBreakingWithQtMetrics();
+    void breaksLikeTheReferenceOnWholePixels();
+    void advancesAreWholePixelsOfTheOutline();
+    void breaksWhereTheRulesAllow();
+    void shapesTheScriptsThatNeedIt();
+    void findsCharactersNoFontShows();
 };
 
 void TestCellText::fontsResolveToTheSubstitutes() {
@@ -195,35 +176,151 @@ void TestCellText::advanceAgreesWithTheFontMetrics() {
     }
 }
 
-void TestCellText::breaksLikeGreedyBreakingWithQtMetrics() {
-    // Random words, long ones among them, with runs of spaces inside and at the
-    // ends, broken at random widths: the same lines as the plain greedy rule.
-    Font model;
-    model.name = "Century Gothic";
-    const CellFont& font = cellFont(model);
+void TestCellText::breaksLikeTheReferenceOnWholePixels() {
+    // Random words of letters and digits, hyphenated ones and long ones among
+    // them, with runs of blanks inside and at the ends, broken at random widths
+    // in the regular and the bold face: the lines of the reference, measured
+    // on the pixel model.
     unsigned state = 2024;
     const auto next = [&state](unsigned n) {
         state = state * 1103515245u + 12345u;
         return (state >> 16) % n;
     };
-    for (int round = 0; round < 400; ++round) {
-        QString text(int(next(3)), u' ');
-        const int words = 1 + int(next(6));
-        for (int w = 0; w < words; ++w) {
-            const int length = 1 + int(next(next(4) == 0 ? 30 : 9));
-            for (int i = 0; i < length; ++i)
-                text += QChar(char16_t(u'!' + next(94)));
-            text += QString(int(next(4)) + (w + 1 < words ? 1 : 0), u' ');
+    const QString letters =
+        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789\u00fc\u0141");
+    for (const Font& model : {face("Century Gothic"), face("Century Gothic", 10, true), face("Arial")}) {
+        const CellFont& font = cellFont(model);
+        const PixelModel px(font.font);
+        for (int round = 0; round < 400; ++round) {
+            QString text(int(next(3)), u' ');
+            const int words = 1 + int(next(6));
+            for (int w = 0; w < words; ++w) {
+                const int length = 1 + int(next(next(4) == 0 ? 30 : 9));
+                for (int i = 0; i < length; ++i) {
+                    if (i > 0 && next(8) == 0 && !text.endsWith(u'-'))
+                        text += u'-';
+                    text += letters[next(unsigned(letters.size()))];
+                }
+                text += QString(int(next(4)) + (w + 1 < words ? 1 : 0), u' ');
+            }
+            const int width = 4 + int(next(200));
+            const QStringList expected = referenceLines(text, px, width);
+            const QStringList lines = breakLines(text, font, width, true);
+            if (lines != expected)
+                QFAIL(qPrintable(QStringLiteral("%1: \"%2\" at %3 px: %4 instead of %5")
+                                     .arg(font.font.family(), text)
+                                     .arg(width)
+                                     .arg(lines.join(u'|'), expected.join(u'|'))));
         }
-        const double width = 4 + next(200);
-        const QStringList expected = greedyLines(text, font.metrics, width);
-        if (breakLines(text, font, width, true) != expected)
-            QFAIL(qPrintable(QStringLiteral("\"%1\" at %2 px: %3 instead of %4")
-                                 .arg(text)
-                                 .arg(width)
-                                 .arg(breakLines(text, font, width, true).join(u'|'))
-                                 .arg(expected.join(u'|'))));
     }
+}
+
+void TestCellText::advancesAreWholePixelsOfTheOutline() {
+    // Every character of the table in every face the sheet uses, and a whole
+    // phone number: the hinted advances are the outline's, rounded.
+    for (const Font& model : {face("Century Gothic"), face("Century Gothic", 10, true),
+                              face("Century Gothic", 20, true), face("Arial"), face("Arial", 10, true)}) {
+        const CellFont& font = cellFont(model);
+        const PixelModel px(font.font);
+        for (char16_t c = u' '; c <= u'\u017f'; ++c) {
+            const QChar ch(c);
+            if (ch.category() == QChar::Other_Control || ch.category() == QChar::Other_Format)
+                continue; // never shown, so measured as nothing
+            if (!px.has(ch))
+                continue;
+            if (font.advance(QString(ch)) != px.advance(ch))
+                QFAIL(qPrintable(QStringLiteral("%1 %2 px: U+%3 is %4, the outline says %5")
+                                     .arg(font.font.family())
+                                     .arg(font.font.pixelSize())
+                                     .arg(uint(c), 4, 16, QLatin1Char('0'))
+                                     .arg(font.advance(QString(ch)))
+                                     .arg(px.advance(ch))));
+        }
+    }
+    // The layout's number columns were made for "(ddd) ddd-dddd" on one line.
+    const CellFont& gothic = cellFont(face("Century Gothic"));
+    const QString phone = QStringLiteral("(760) 990-9437");
+    QCOMPARE(gothic.advance(phone), double(PixelModel(gothic.font).width(phone)));
+    QVERIFY(gothic.advance(phone) <= textWidth(columnWidthPx(12.43)));
+    QCOMPARE(breakLines(phone, gothic, textWidth(columnWidthPx(12.43)), true), QStringList{phone});
+
+    // Bold is the family's own bold face, not one made by thickening the
+    // regular strokes, which would also widen every advance.
+    const QFont bold = cellFont(face("Century Gothic", 10, true)).font;
+    QCOMPARE(QFontInfo(bold).styleName(), QStringLiteral("Demi"));
+    QCOMPARE(QFontInfo(bold).weight(), bold.weight());
+    QVERIFY(QFontInfo(cellFont(face("Arial", 10, true)).font).bold());
+}
+
+void TestCellText::breaksWhereTheRulesAllow() {
+    const CellFont& font = cellFont(face("Century Gothic"));
+    const auto lines = [&](const QString& text, double width) { return breakLines(text, font, width, true); };
+    const auto widthOf = [&](const QString& text) { return font.advance(text); };
+
+    // After a hyphen, but not before a digit (a phone number stays whole).
+    const QString name = QStringLiteral("M\u00fcller-\u0141uka / sz");
+    QCOMPARE(lines(name, widthOf(QStringLiteral("M\u00fcller-\u0141uka"))),
+             (QStringList{QStringLiteral("M\u00fcller-\u0141uka"), QStringLiteral("/ sz")}));
+    QCOMPARE(lines(name, widthOf(QStringLiteral("M\u00fcller-\u0141"))),
+             (QStringList{QStringLiteral("M\u00fcller-"), QStringLiteral("\u0141uka /"), QStringLiteral("sz")}));
+    QCOMPARE(lines(QStringLiteral("990-9437"), widthOf(QStringLiteral("990-9"))),
+             (QStringList{QStringLiteral("990-9"), QStringLiteral("437")}));
+    // At a zero-width space, which takes no room; between CJK characters.
+    QCOMPARE(lines(QStringLiteral("Haupt\u200bstra\u00dfe"), widthOf(QStringLiteral("Hauptstr"))),
+             (QStringList{QStringLiteral("Haupt"), QStringLiteral("stra\u00dfe")}));
+    const QString tokyo = QStringLiteral("\u6771\u4eac\u90fd\u5343\u4ee3\u7530\u533a");
+    const QStringList tokyoLines = lines(tokyo, widthOf(tokyo.left(3)));
+    QCOMPARE(tokyoLines, (QStringList{tokyo.left(3), tokyo.mid(3, 3), tokyo.mid(6)}));
+
+    // A tab is one blank, with no tab stops; other controls show as nothing.
+    QCOMPARE(breakLines(QStringLiteral("a\tb\u0007c"), font, 500, false), QStringList{QStringLiteral("a bc")});
+    QCOMPARE(widthOf(breakLines(QStringLiteral("Room\t12"), font, 500, true).front()),
+             widthOf(QStringLiteral("Room 12")));
+    // Blanks that start the text stay when it wraps.
+    QCOMPARE(lines(QStringLiteral("   Apt 4, Elm Road"), widthOf(QStringLiteral("   Apt 4, Elm")) - 1),
+             (QStringList{QStringLiteral("   Apt 4,"), QStringLiteral("Elm Road")}));
+}
+
+void TestCellText::shapesTheScriptsThatNeedIt() {
+    const CellFont& font = cellFont(face("Century Gothic"));
+    const QString arabic = QStringLiteral("\u0645\u062d\u0645\u062f");      // Muhammad
+    const QString hindi = QStringLiteral("\u0936\u0930\u094d\u092e\u093e"); // Sharma
+    const QString thai = QStringLiteral("\u0e2a\u0e21\u0e0a\u0e32\u0e22");
+    for (const QString& text : {arabic, hindi, thai, QStringLiteral("Zoe\u0308")}) {
+        QVERIFY2(needsShaping(text), qPrintable(text));
+        QCOMPARE(&font.fontFor(text), &font.shapingFont);
+        QCOMPARE(font.advance(text), font.shapingMetrics.horizontalAdvance(text));
+    }
+    for (const QString& text : {QStringLiteral("M\u00fcller-\u0141uka"), QStringLiteral("\u5c71\u7530"),
+                                QStringLiteral("\u041f\u0435\u0442\u0440\u043e\u0432")}) {
+        QVERIFY2(!needsShaping(text), qPrintable(text));
+        QCOMPARE(&font.fontFor(text), &font.font);
+    }
+    // Joined: the letters take their connected forms, not the isolated ones
+    // the character map gives.
+    QTextLayout layout(arabic, font.shapingFont);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    QCOMPARE(runs.size(), 1);
+    QVERIFY(runs.front().glyphIndexes() != runs.front().rawFont().glyphIndexesForString(arabic));
+    QVERIFY(arabic.isRightToLeft());
+}
+
+void TestCellText::findsCharactersNoFontShows() {
+    const CellFont& font = cellFont(face("Century Gothic"));
+    // Every script a list is likely to hold has an installed font.
+    for (const QString& text :
+         {QStringLiteral("\u0645\u062d\u0645\u062f"), QStringLiteral("\u0936\u0930\u094d\u092e\u093e"),
+          QStringLiteral("\u0e2a\u0e21\u0e0a\u0e32\u0e22"), QStringLiteral("\u5c71\u7530\u592a\u90ce"),
+          QStringLiteral("\u30e4\u30de\u30c0"), QStringLiteral("\uae40\ubbfc\uc900"),
+          QStringLiteral("\u05db\u05d4\u05df"), QStringLiteral("\u0395\u03bb\u03bb\u03ac\u03b4\u03b1"),
+          QStringLiteral("\t\u200b\u200d\u00a0")})
+        QVERIFY2(unshownCharacters(text, font).empty(), qPrintable(text));
+    // A private-use character no font has, twice, is named once.
+    const QString planeSixteen = QString::fromUcs4(U"a\U0010FFFD b\U0010FFFD \uE000");
+    QCOMPARE(unshownCharacters(planeSixteen, font), (std::vector<char32_t>{0x10FFFD, 0xE000}));
 }
 
 QTEST_MAIN(TestCellText)
