@@ -362,13 +362,44 @@ def check_outputs(tmp):
                 fail(f"10,000 rows: pdf text lacks row {i}")
 
 
+def check_scripts(tmp):
+    """Phone numbers on one line, other scripts drawn and embedded, a character
+    no font has named once with its cell, and no font-engine noise."""
+    rows = [
+        ["Fitzgerald", "Anna", "", "12 Elm Road", "(760) 990-9437", "(989) 923-4508", "(213) 555-0188", ""],
+        ["\u0645\u062d\u0645\u062f", "\u0639\u0644\u064a", "", "", "", "", "", ""],
+        ["\u0936\u0930\u094d\u092e\u093e", "\u0930\u093e\u0939\u0941\u0932", "", "", "", "", "", ""],
+        ["\u0e2a\u0e21\u0e0a\u0e32\u0e22", "\u0e43\u0e08\u0e14\u0e35", "", "", "", "", "", ""],
+        ["\u5c71\u7530", "\u592a\u90ce", "", "\uc11c\uc6b8", "", "", "", ""],
+        ["Private", "Use", "", "x\U0010fffd", "", "", "", ""],
+    ]
+    src = os.path.join(tmp, "scripts.csv")
+    write_csv(src, rows)
+    xls, pdf = os.path.join(tmp, "scripts.xls"), os.path.join(tmp, "scripts.pdf")
+    res = run(["--csv", src, "--pdf", pdf, xls])
+    expect("scripts: exit", res.returncode, 0)
+    expect("scripts: standard error", res.stderr,
+           "quorvel-tabwright-export: warning: E10: no installed font shows U+10FFFD\n")
+    if not os.path.exists(xls) or not os.path.exists(pdf):
+        fail("scripts: a file is missing")
+        return
+    expect("scripts: one line a row", row_heights_px(xls)[4:], [19] * len(rows))
+    fonts = subprocess.run(["pdffonts", pdf], capture_output=True, text=True, check=True).stdout.splitlines()[2:]
+    if len(fonts) < 5 or any(line.split()[-5] != "yes" for line in fonts):
+        fail(f"scripts: every font embedded: {fonts}")
+    text = pdf_text(pdf)
+    for word in ("Fitzgerald", "(760) 990-9437", "\u592a\u90ce", "\uc11c\uc6b8", "\u0e2a\u0e21\u0e0a\u0e32\u0e22"):
+        if word not in text:
+            fail(f"scripts: pdf text lacks {word!r}")
+
+
 def main():
     global CFG_EMPTY
     os.makedirs(WORK, exist_ok=True)
     tmp = tempfile.mkdtemp(dir=WORK, prefix="export-")
     CFG_EMPTY = os.path.join(tmp, "cfg-empty")
     os.makedirs(CFG_EMPTY)
-    for part in (check_inputs, check_bad_input, check_outputs):
+    for part in (check_inputs, check_bad_input, check_outputs, check_scripts):
         sub = os.path.join(tmp, part.__name__)
         os.makedirs(sub)
         part(sub)

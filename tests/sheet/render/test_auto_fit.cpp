@@ -1,6 +1,7 @@
 // Row auto-fit: the height a row needs for its text in its fonts.
 
 #include "tests/sheet/render/phone_list_sheet.h"
+#include "tests/sheet/render/pixel_model.h"
 
 #include "sheet/render/sheet_render.h"
 
@@ -17,6 +18,7 @@ class TestAutoFit : public QObject {
 private slots:
     void autoFitCountsWrappedLines();
     void autoFitOfRowsWithoutText();
+    void rowsAreAsTallAsThePixelModelSays();
 };
 
 void TestAutoFit::autoFitCountsWrappedLines() {
@@ -79,6 +81,70 @@ void TestAutoFit::autoFitOfRowsWithoutText() {
     QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(big).lineHeight));
     s.rowAt(9).format = smallId;
     QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(small).lineHeight));
+}
+
+void TestAutoFit::rowsAreAsTallAsThePixelModelSays() {
+    // Data row 1 of the layout, one field at a time: its height is as many
+    // lines as the pixel model breaks the field into in its column.
+    Workbook wb;
+    pls::build(wb, 1);
+    Sheet& s = wb.sheetAt(0);
+    const int row = 4;
+    const CellFont& font = cellFont(wb.formats.get(s.cellAt(row, 1).format).font);
+    const pixel_model::PixelModel px(font.font);
+    const double oneLine = rowHeightPoints(font.lineHeight);
+    const auto heightWith = [&](int column, const QString& text) {
+        for (int c = 1; c <= 8; ++c)
+            s.cellAt(row, c).value = std::string();
+        s.cellAt(row, column).value = text.toStdString();
+        return autoFitRowHeight(wb, s, row);
+    };
+    const auto modelLines = [&](int column, const QString& text) {
+        const int room = static_cast<int>(textWidth(columnWidthPx(*s.columns[std::size_t(column)].width)));
+        return static_cast<int>(pixel_model::referenceLines(text, px, room).size());
+    };
+
+    struct Field {
+        int column;
+        const char* text;
+        int lines; // what the spreadsheet shows
+    };
+    const Field fields[] = {
+        {5, "(760) 990-9437", 1}, // every number column holds a phone number
+        {6, "(989) 923-4508", 1},
+        {7, "(213) 555-0188", 1},
+        {1, "Fitzgerald-Moore", 2}, // breaks after the hyphen
+        {2, "Mary-Ann Louise", 2},
+        {4, "1742 Old Orchard Lane, Apartment 12B", 2},
+        {4, "   12 Elm Road", 1},                         // leading blanks stay, and fit
+        {8, "anna.fitzgerald-moore@mail.example.org", 3}, // after the hyphen, then between characters
+    };
+    for (const Field& f : fields) {
+        const QString text = QString::fromUtf8(f.text);
+        QVERIFY2(modelLines(f.column, text) == f.lines, f.text);
+        QCOMPARE(heightWith(f.column, text), f.lines * oneLine);
+    }
+
+    // A tab is one blank: "Room\t12" is as tall as "Room 12" in any width.
+    for (double width : {4.0, 6.0, 9.0}) {
+        s.columns[4].width = width;
+        QCOMPARE(heightWith(4, QStringLiteral("Room\t12 North Wing")),
+                 heightWith(4, QStringLiteral("Room 12 North Wing")));
+    }
+    s.columns[4].width = pls::kWidths[4];
+
+    // Other scripts: shaped and measured as drawn, so short names stay one
+    // line and a long Arabic, Thai or Japanese address breaks like any other.
+    for (const char* name : {"\u0645\u062d\u0645\u062f", "\u0936\u0930\u094d\u092e\u093e",
+                             "\u0e2a\u0e21\u0e0a\u0e32\u0e22", "\u5c71\u7530", "\uae40\ubbfc\uc900"})
+        QCOMPARE(heightWith(1, QString::fromUtf8(name)), oneLine);
+    const QString tokyo = QStringLiteral("\u6771\u4eac\u90fd\u5343\u4ee3\u7530\u533a\u4e38\u306e\u5185"
+                                         "\u4e00\u4e01\u76ee\u4e8c\u756a\u4e09\u53f7\u30d3\u30eb");
+    const double room = textWidth(columnWidthPx(pls::kWidths[4]));
+    const int tokyoLines = static_cast<int>(std::ceil(font.advance(tokyo) / room - 1e-9));
+    QVERIFY(tokyoLines >= 2);
+    QVERIFY(heightWith(4, tokyo) >= tokyoLines * oneLine);
+    QVERIFY(heightWith(4, tokyo) <= (tokyoLines + 1) * oneLine);
 }
 
 QTEST_MAIN(TestAutoFit)

@@ -78,6 +78,8 @@ private slots:
     void numbersAlignRightAndNeverSpill();
     void pictureReplaysLikeTheImage();
     void refusesImagesTooLargeToHold();
+    void everyCharacterIsDrawn();
+    void zoomKeepsTheMeasuredPositions();
 };
 
 void TestSheetRender::columnWidthFollowsTheDigitWidthFormula_data() {
@@ -490,6 +492,101 @@ void TestSheetRender::refusesImagesTooLargeToHold() {
     QVERIFY_THROWS_EXCEPTION(std::invalid_argument, renderImage(wb, s, CellRange{}, -1));
     QVERIFY_THROWS_EXCEPTION(std::invalid_argument,
                              renderImage(wb, s, CellRange{}, std::numeric_limits<double>::quiet_NaN()));
+}
+
+namespace {
+
+// Leftmost and rightmost columns of dark pixels inside `area`; (-1, -1) when none.
+std::pair<int, int> inkColumns(const QImage& image, const QRect& area) {
+    int left = -1;
+    int right = -1;
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            if (isDark(rgb(image, x, y))) {
+                if (left < 0)
+                    left = x;
+                right = x;
+                break;
+            }
+    return {left, right};
+}
+
+} // namespace
+
+void TestSheetRender::everyCharacterIsDrawn() {
+    // Each character of names in the scripts a list may hold, alone in a cell,
+    // leaves ink; whole names in General alignment sit at the left, or at the
+    // right for right-to-left scripts.
+    const QStringList names{QStringLiteral("M\u00fcller-\u0141uka"),
+                            QStringLiteral("\u0645\u062d\u0645\u062f"),
+                            QStringLiteral("\u05db\u05d4\u05df"),
+                            QStringLiteral("\u0936\u0930\u094d\u092e\u093e"),
+                            QStringLiteral("\u0e2a\u0e21\u0e0a\u0e32\u0e22"),
+                            QStringLiteral("\u5c71\u7530\u592a\u90ce"),
+                            QStringLiteral("\u30e4\u30de\u30c0"),
+                            QStringLiteral("\uae40\ubbfc\uc900"),
+                            QStringLiteral("\u0395\u03bb\u03bb\u03ac\u03b4\u03b1")};
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    s.columns[0].width = 30;
+    int row = 0;
+    for (const QString& name : names) {
+        s.cellAt(row++, 0).value = name.toStdString();
+        for (const QChar c : name)
+            if (c.category() != QChar::Mark_NonSpacing && c.category() != QChar::Mark_SpacingCombining)
+                s.cellAt(row++, 0).value = QString(c).toStdString();
+    }
+    const CellRange range{0, 0, row - 1, 0};
+    const QImage image = renderImage(wb, s, range);
+    const SheetGeometry g(s, range);
+    for (int r = 0; r < row; ++r) {
+        const QString text = QString::fromStdString(*s.cellAt(r, 0).text());
+        const QRect cell = inner(g.cellRect(r, 0));
+        const auto [left, right] = inkColumns(image, cell);
+        QVERIFY2(left >= 0, qPrintable(text + QStringLiteral(" left no ink")));
+        if (text.size() > 2) {
+            const bool rtl = text.isRightToLeft();
+            QVERIFY2(rtl ? left > cell.center().x() : right < cell.center().x(), qPrintable(text));
+        }
+    }
+}
+
+void TestSheetRender::zoomKeepsTheMeasuredPositions() {
+    // A long line at 1x, 2x and in the recorded picture replayed at 3x ends
+    // where the measure put it, scaled: the layout is done at 96 dpi.
+    Workbook wb;
+    Sheet& s = wb.addSheet("S");
+    s.columns[0].width = 60;
+    CellFormat f;
+    f.font.name = "Century Gothic";
+    f.font.size = 10;
+    const FormatId id = wb.formats.intern(f);
+    const QString text = QStringLiteral("llllllllllllllllllllllllllllllllllllllll|");
+    s.cellAt(0, 0) = Cell{text.toStdString(), id};
+    const CellRange range{0, 0, 0, 0};
+    const double measured = cellFont(f.font).advance(text);
+    const QRect cell = SheetGeometry(s, range).cellRect(0, 0);
+    std::vector<double> ends;
+    for (const double scale : {1.0, 2.0, 3.0}) {
+        QImage image;
+        if (scale < 3) {
+            image = renderImage(wb, s, range, scale);
+        } else {
+            image = QImage(cell.size() * 3, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.scale(3, 3);
+            painter.drawPicture(0, 0, renderPicture(wb, s, range));
+        }
+        const QRect area(0, 0, int((cell.width() - 2) * scale), int((cell.height() - 2) * scale));
+        ends.push_back((inkColumns(image, area).second + 1) / scale);
+    }
+    // The bar's ink ends a side bearing short of the measured end, and at the
+    // same place, to a pixel, at every scale.
+    QVERIFY2(ends[0] <= kTextPadLeft + measured && ends[0] >= kTextPadLeft + measured - 4,
+             qPrintable(QString::number(ends[0])));
+    for (const double end : ends)
+        QVERIFY2(std::abs(end - ends[0]) <= 1.0, qPrintable(QStringLiteral("%1 instead of %2").arg(end).arg(ends[0])));
 }
 
 QTEST_MAIN(TestSheetRender)

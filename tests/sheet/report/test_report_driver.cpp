@@ -167,6 +167,19 @@ private slots:
         QFile::remove(picturePath());
     }
 
+    void charactersNoFontShowsAreNamedOnceOverThePreview() {
+        TestFactory factory;
+        RecordingWindows windows;
+        gPhoneList->MoveFirst();
+        gPhoneList->Fields(3).setValue(QString::fromUcs4(U"x\U0010FFFD"));
+        gPhoneList->Update();
+        gPhoneList->MoveFirst();
+        GenerateReport0(1, windows);
+        QCOMPARE(mPrompt->texts(), QStringList{QStringLiteral("E5: no installed font shows U+10FFFD")});
+        QCOMPARE(mPrompt->shown.front().icon, Prompt::Icon::Information);
+        QCOMPARE(windows.calls, (QStringList{"load", "excel", "show", "hide"}));
+    }
+
     void generationSavesTheWorkbookAndHandsOverThePicture() {
         TestFactory factory;
         RecordingWindows windows;
