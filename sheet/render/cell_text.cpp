@@ -91,9 +91,18 @@ bool needsShaping(const QString& text) {
     return false;
 }
 
-CellFont::CellFont(const Font& model) : font(qtFont(model)), shapingFont(font), metrics(font), shapingMetrics(QFont()) {
-    shapingFont.setStyleStrategy(QFont::PreferDefault);
-    shapingMetrics = QFontMetricsF(shapingFont);
+namespace {
+
+// The same face with Qt's shaping on, for the scripts that need it.
+QFont shaping(QFont font) {
+    font.setStyleStrategy(QFont::PreferDefault);
+    return font;
+}
+
+} // namespace
+
+CellFont::CellFont(const Font& model)
+    : font(qtFont(model)), shapingFont(shaping(font)), metrics(font), shapingMetrics(shapingFont) {
     ascent = metrics.ascent();
     // One pixel above the text and the grid line below it, like the spreadsheet's
     // 17 px rows for a 13 px font.

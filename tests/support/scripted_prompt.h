@@ -2,6 +2,7 @@
 
 #include "app/prompt.h"
 
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -59,6 +60,14 @@ public:
             if (s.title == QLatin1String("Application Error"))
                 out.push_back(s);
         return out;
+    }
+    // The line number each standard error report names ("at line 158"), in order.
+    std::vector<int> reportedLines() const {
+        static const QRegularExpression at(QStringLiteral("at line (\\d+)"));
+        std::vector<int> lines;
+        for (const Shown& s : errorReports())
+            lines.push_back(at.match(s.text).captured(1).toInt());
+        return lines;
     }
 
     std::vector<Shown> shown;

@@ -64,14 +64,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-std::vector<int> reportedLines(const ScriptedPrompt& prompt) {
-    std::vector<int> lines;
-    static const QRegularExpression at(QStringLiteral("at line (\\d+)"));
-    for (const auto& shown : prompt.errorReports())
-        lines.push_back(at.match(shown.text).captured(1).toInt());
-    return lines;
-}
-
 } // namespace
 
 class TestGenerateReport : public QObject {
@@ -246,7 +238,7 @@ private slots:
         TestFactory factory;
         factory.createFails = true;
         generate(*w);
-        const std::vector<int> lines = reportedLines(*mPrompt);
+        const std::vector<int> lines = mPrompt->reportedLines();
         QVERIFY(lines.size() > 10);
         QCOMPARE(lines[0], 102);
         QCOMPARE(lines[1], 104);

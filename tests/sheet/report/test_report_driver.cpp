@@ -88,14 +88,6 @@ public:
     std::vector<bool> earlierHadQuit;
 };
 
-std::vector<int> reportedLines(const ScriptedPrompt& prompt) {
-    std::vector<int> lines;
-    static const QRegularExpression at(QStringLiteral("at line (\\d+)"));
-    for (const auto& shown : prompt.errorReports())
-        lines.push_back(at.match(shown.text).captured(1).toInt());
-    return lines;
-}
-
 void fillPhoneList() {
     gPhoneList = CreatePhoneListTable();
     const char* rows[][2] = {{"Darezo", "Zivo"}, {"Vivaduvu", "Dediz"}, {"Veruzu", "Vorod"}};
@@ -245,7 +237,7 @@ private slots:
         factory.version = "unknown";
         RecordingWindows broken;
         GenerateReport0(1, broken);
-        QCOMPARE(reportedLines(*mPrompt), (std::vector<int>{158, 168, 172, 174, 176, 178, 180, 184}));
+        QCOMPARE(mPrompt->reportedLines(), (std::vector<int>{158, 168, 172, 174, 176, 178, 180, 184}));
         QVERIFY(QDir(mTemp.path()).entryList({QStringLiteral("velmar*.xls.*")}, QDir::Files).isEmpty());
     }
 
@@ -256,7 +248,7 @@ private slots:
         GenerateReport0(1, windows);
         const std::vector<int> expected{102, 104, 106, 108, 110, 112, 116, 118, 122, 124, 126, 128, 130, 132, 134,
                                         136, 138, 140, 158, 160, 162, 164, 168, 172, 174, 176, 178, 180, 184};
-        QCOMPARE(reportedLines(*mPrompt), expected);
+        QCOMPARE(mPrompt->reportedLines(), expected);
         for (const auto& shown : mPrompt->errorReports())
             QVERIFY(shown.text.contains(
                 QStringLiteral("in Quorvel2021/08/31.OrganizationalTelephoneList.GenerateReport0 at line ")));
@@ -272,7 +264,7 @@ private slots:
         gPhoneList.reset();
         RecordingWindows windows;
         GenerateReport0(1, windows);
-        QCOMPARE(reportedLines(*mPrompt), std::vector<int>{124});
+        QCOMPARE(mPrompt->reportedLines(), std::vector<int>{124});
         QVERIFY(QFileInfo(windows.excelFile).size() > 0);
         QCOMPARE(windows.calls, (QStringList{"load", "excel", "show", "hide"}));
         QVERIFY(!QFile::exists(picturePath()));
@@ -291,7 +283,7 @@ private slots:
         const auto reports = mPrompt->errorReports();
         QCOMPARE(reports.size(), std::size_t(2));
         QVERIFY(reports[0].text.contains(QStringLiteral("Excel1.saveCellsActivesheet ")));
-        QCOMPARE(reportedLines(*mPrompt).back(), 184);
+        QCOMPARE(mPrompt->reportedLines().back(), 184);
         QVERIFY(windows.picture.isNull());
         QCOMPARE(windows.calls, (QStringList{"load", "excel", "show", "hide"}));
     }
@@ -372,7 +364,7 @@ private slots:
         });
         saveCellsActivesheet(book, picturePath());
         QCOMPARE(tries, 1000);
-        QCOMPARE(reportedLines(*mPrompt).size(), std::size_t(1));
+        QCOMPARE(mPrompt->reportedLines().size(), std::size_t(1));
         QVERIFY(mPrompt->errorReports().front().text.contains(
             QStringLiteral("in Quorvel2021/08/31.Excel1.saveCellsActivesheet at line ")));
         QVERIFY(!QFile::exists(picturePath()));
