@@ -224,6 +224,19 @@ public:
     // "" for no print area, otherwise a one-area address.
     std::string PrintArea() const;
     void setPrintArea(const std::string& address) const;
+    // Rows repeated at the top of every printed page: "$5:$5", "$5:$6"; "" for none.
+    // The setter takes a rows-only reference ("5:6", "$5:$6"); "" clears; anything
+    // else throws.
+    std::string PrintTitleRows() const;
+    void setPrintTitleRows(const std::string& rows) const;
+    // The middle section of the page header and footer, with their field codes
+    // ("Page &P of &N": page number and page count). The setter replaces that
+    // section and keeps a left or right section read from a file; "" clears it.
+    // Throws when the whole header or footer would exceed 255 characters.
+    std::string CenterHeader() const;
+    void setCenterHeader(const std::string& text) const;
+    std::string CenterFooter() const;
+    void setCenterFooter(const std::string& text) const;
     double LeftMargin() const;
     void setLeftMargin(double points) const;
     double RightMargin() const;
@@ -257,6 +270,7 @@ public:
 
 private:
     void setMargin(double sheet::PageSetup::*member, double points) const;
+    void setCenterSection(std::string sheet::PageSetup::*member, const std::string& text, const char* what) const;
 };
 
 class Worksheet : public SheetRef {

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -148,6 +149,13 @@ struct PageSetup {
     int zoom = 100;          // percent, 10..400
     int fitToPagesWide = 1;  // 0 = automatic
     int fitToPagesTall = 1;
+    // Rows repeated at the top of every printed page (zero-based, inclusive): the
+    // workbook's print titles. None: no rows repeat.
+    std::optional<std::pair<int, int>> printTitleRows;
+    // Header and footer as the file keeps them, with their section and field codes
+    // ("&CPage &P of &N" is "Page 1 of 3" in the middle); empty: none.
+    std::string header;
+    std::string footer;
     bool operator==(const PageSetup&) const = default;
 };
 

@@ -2,6 +2,9 @@
 
 #include "sheet/xls/string_records.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace sheet::xls {
 
 void BofRecord::write(ByteWriter& w) const {
@@ -167,7 +170,19 @@ BoundSheet8 BoundSheet8::parse(std::span<const std::uint8_t> data) {
     return b;
 }
 
-void PrintAreaName::write(ByteWriter& w) const {
+namespace {
+
+constexpr std::uint8_t kTArea3d = 0x3B; // reference class, absolute rows and columns
+constexpr std::uint16_t kLastColumn = 0xFF;
+
+bool isArea3d(std::uint8_t token) {
+    return token == 0x3B || token == 0x5B || token == 0x7B; // reference, value and array class
+}
+
+// A built-in name of one sheet whose formula is a single tArea3d.
+void writeBuiltinArea(ByteWriter& w, std::uint8_t code, std::uint16_t sheet, std::uint16_t externSheet,
+                      std::uint16_t firstRow, std::uint16_t lastRow, std::uint16_t firstColumn,
+                      std::uint16_t lastColumn) {
     w.u16(0x0020); // built-in name
     w.u8(0);       // no keyboard shortcut
     w.u8(1);       // name length: one built-in code
@@ -176,8 +191,8 @@ void PrintAreaName::write(ByteWriter& w) const {
     w.u16(static_cast<unsigned>(sheet + 1));
     w.u32(0); // no menu, description, help or status texts
     w.u8(0);  // 8-bit name
-    w.u8(kPrintArea);
-    w.u8(0x3B); // tArea3d, absolute references
+    w.u8(code);
+    w.u8(kTArea3d);
     w.u16(externSheet);
     w.u16(firstRow);
     w.u16(lastRow);
@@ -185,7 +200,19 @@ void PrintAreaName::write(ByteWriter& w) const {
     w.u16(lastColumn);
 }
 
-std::optional<PrintAreaName> PrintAreaName::parse(std::span<const std::uint8_t> data) {
+struct Area3d {
+    std::uint16_t externSheet = 0, firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0;
+};
+
+struct BuiltinName {
+    std::uint16_t sheet = 0; // 0-based
+    std::vector<Area3d> areas;
+};
+
+// The sheet and areas of a sheet-level built-in name with the given code. The
+// formula is one tArea3d, or several joined by tList and led by tMemFunc (what
+// print titles over both rows and columns look like); anything else is no area.
+std::optional<BuiltinName> parseBuiltinAreas(std::span<const std::uint8_t> data, std::uint8_t wantedCode) {
     ByteReader r(data, "NAME");
     const std::uint16_t flags = r.u16();
     r.skip(1);
@@ -198,19 +225,74 @@ std::optional<PrintAreaName> PrintAreaName::parse(std::span<const std::uint8_t> 
         return std::nullopt;
     const bool wide = r.u8() & 0x01;
     const unsigned code = wide ? r.u16() : r.u8();
-    if (code != kPrintArea || formulaSize < 11)
+    if (code != wantedCode)
         return std::nullopt;
-    const std::uint8_t token = r.u8();
-    if (token != 0x3B && token != 0x5B && token != 0x7B) // tArea3d in its three classes
+    ByteReader f(r.take(std::min<std::size_t>(formulaSize, r.remaining())), "NAME");
+    BuiltinName name;
+    name.sheet = static_cast<std::uint16_t>(itab - 1);
+    // A formula cut short defines no area; it does not make the workbook unreadable.
+    while (!f.atEnd()) {
+        const std::uint8_t token = f.u8();
+        if (isArea3d(token) && f.remaining() >= 10) {
+            Area3d a;
+            a.externSheet = f.u16();
+            a.firstRow = f.u16();
+            a.lastRow = f.u16();
+            a.firstColumn = f.u16() & kLastColumn; // the high bits are relative-reference flags
+            a.lastColumn = f.u16() & kLastColumn;
+            name.areas.push_back(a);
+        } else if ((token == 0x29 || token == 0x49 || token == 0x69) && f.remaining() >= 2) { // tMemFunc: its size
+            f.skip(2);
+        } else if (token != 0x10 || name.areas.empty()) { // tList joins the areas before it
+            return std::nullopt;
+        }
+    }
+    if (name.areas.empty())
         return std::nullopt;
+    return name;
+}
+
+} // namespace
+
+void PrintAreaName::write(ByteWriter& w) const {
+    writeBuiltinArea(w, kPrintArea, sheet, externSheet, firstRow, lastRow, firstColumn, lastColumn);
+}
+
+std::optional<PrintAreaName> PrintAreaName::parse(std::span<const std::uint8_t> data) {
+    const auto name = parseBuiltinAreas(data, kPrintArea);
+    if (!name)
+        return std::nullopt;
+    const Area3d& a = name->areas.front(); // the model keeps one area of a multi-area print range
     PrintAreaName p;
-    p.sheet = static_cast<std::uint16_t>(itab - 1);
-    p.externSheet = r.u16();
-    p.firstRow = r.u16();
-    p.lastRow = r.u16();
-    p.firstColumn = r.u16() & 0x00FF;
-    p.lastColumn = r.u16() & 0x00FF;
+    p.sheet = name->sheet;
+    p.externSheet = a.externSheet;
+    p.firstRow = a.firstRow;
+    p.lastRow = a.lastRow;
+    p.firstColumn = a.firstColumn;
+    p.lastColumn = a.lastColumn;
     return p;
+}
+
+void PrintTitlesName::write(ByteWriter& w) const {
+    writeBuiltinArea(w, kPrintTitles, sheet, externSheet, firstRow, lastRow, 0, kLastColumn);
+}
+
+std::optional<PrintTitlesName> PrintTitlesName::parse(std::span<const std::uint8_t> data) {
+    const auto name = parseBuiltinAreas(data, kPrintTitles);
+    if (!name)
+        return std::nullopt;
+    for (const Area3d& a : name->areas) {
+        // Repeated columns span every row; the repeated rows are the area over every column.
+        if (a.firstColumn != 0 || a.lastColumn != kLastColumn || (a.firstRow == 0 && a.lastRow == 0xFFFF))
+            continue;
+        PrintTitlesName t;
+        t.sheet = name->sheet;
+        t.externSheet = a.externSheet;
+        t.firstRow = a.firstRow;
+        t.lastRow = a.lastRow;
+        return t;
+    }
+    return std::nullopt;
 }
 
 } // namespace sheet::xls

@@ -1,7 +1,7 @@
 #pragma once
 
 // Records of the workbook-globals substream: BOF, WINDOW1, FONT, FORMAT, XF,
-// BOUNDSHEET. Each has its id, its size, a writer and a parser.
+// BOUNDSHEET and the built-in NAMEs. Each has its id, its size, a writer and a parser.
 
 #include "sheet/xls/biff_stream.h"
 
@@ -106,6 +106,22 @@ struct PrintAreaName {
     void write(ByteWriter& w) const;
     // The print area a NAME record defines, or nothing for any other name.
     static std::optional<PrintAreaName> parse(std::span<const std::uint8_t> data);
+};
+
+// Built-in name "Print_Titles" (code 0x07) of one sheet, rows only: NAME with a
+// tArea3d over every column (0..255) of the rows repeated on each page. Written
+// after all Print_Area names, as names go in order of their built-in code.
+struct PrintTitlesName {
+    static constexpr std::uint16_t kId = rid::Name;
+    static constexpr std::uint8_t kPrintTitles = 0x07;
+    std::uint16_t sheet = 0;       // 0-based BOUNDSHEET index; the record stores it + 1
+    std::uint16_t externSheet = 0; // EXTERNSHEET entry the formula refers through
+    std::uint16_t firstRow = 0, lastRow = 0;
+    std::size_t size() const { return 27; }
+    void write(ByteWriter& w) const;
+    // The repeated rows of a Print_Titles name: its area over all columns, alone or
+    // listed beside repeated columns. Nothing for columns-only titles and other names.
+    static std::optional<PrintTitlesName> parse(std::span<const std::uint8_t> data);
 };
 
 } // namespace sheet::xls

@@ -1,5 +1,7 @@
 #include "sheet/xls/sheet_records.h"
 
+#include "sheet/xls/string_records.h"
+
 #include <algorithm>
 
 namespace sheet::xls {
@@ -67,6 +69,22 @@ DefaultRowHeightRecord DefaultRowHeightRecord::parse(std::span<const std::uint8_
     d.flags = r.u16();
     d.height = r.u16();
     return d;
+}
+
+std::size_t HeaderFooterText::size() const {
+    return text.empty() ? 0 : unicodeStringSize(text, false);
+}
+
+void HeaderFooterText::write(ByteWriter& w) const {
+    if (!text.empty())
+        writeUnicodeString(w, text, false);
+}
+
+HeaderFooterText HeaderFooterText::parse(std::span<const std::uint8_t> data, const char* what) {
+    if (data.empty())
+        return {};
+    ByteReader r(data, what);
+    return {readUnicodeString(r, false)};
 }
 
 void SetupRecord::write(ByteWriter& w) const {

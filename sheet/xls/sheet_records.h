@@ -1,12 +1,13 @@
 #pragma once
 
 // Worksheet records other than cells: DIMENSIONS, ROW, COLINFO,
-// DEFAULTROWHEIGHT, SETUP, WINDOW2, SELECTION, MERGEDCELLS.
+// DEFAULTROWHEIGHT, HEADER, FOOTER, SETUP, WINDOW2, SELECTION, MERGEDCELLS.
 
 #include "sheet/xls/biff_stream.h"
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace sheet::xls {
@@ -51,6 +52,27 @@ struct DefaultRowHeightRecord {
     std::size_t size() const { return 4; }
     void write(ByteWriter& w) const;
     static DefaultRowHeightRecord parse(std::span<const std::uint8_t> data);
+};
+
+// HEADER or FOOTER: the text with its section and field codes ("&CPage &P of &N")
+// as an XLUnicodeString; no text is an empty record.
+struct HeaderFooterText {
+    // Longest text Excel keeps, in UTF-16 code units.
+    static constexpr std::size_t kMaxLength = 255;
+    std::u16string text;
+    std::size_t size() const;
+    void write(ByteWriter& w) const;
+    static HeaderFooterText parse(std::span<const std::uint8_t> data, const char* what);
+};
+
+struct HeaderRecord : HeaderFooterText {
+    static constexpr std::uint16_t kId = rid::Header;
+    static HeaderRecord parse(std::span<const std::uint8_t> data) { return {HeaderFooterText::parse(data, "HEADER")}; }
+};
+
+struct FooterRecord : HeaderFooterText {
+    static constexpr std::uint16_t kId = rid::Footer;
+    static FooterRecord parse(std::span<const std::uint8_t> data) { return {HeaderFooterText::parse(data, "FOOTER")}; }
 };
 
 struct SetupRecord {

@@ -3,12 +3,25 @@
 #include "sheet/xls/cell_records.h"
 #include "sheet/xls/format_mapping.h"
 #include "sheet/xls/sheet_records.h"
+#include "sheet/xls/unicode.h"
 
 #include <algorithm>
 #include <array>
 #include <stdexcept>
+#include <string>
 
 namespace sheet::xls {
+namespace {
+
+HeaderFooterText headerFooterText(const Sheet& sheet, const std::string& codes, const char* what) {
+    HeaderFooterText t{toUtf16(codes)};
+    if (t.text.size() > HeaderFooterText::kMaxLength)
+        throw std::invalid_argument(std::string("The ") + what + " of sheet \"" + sheet.name +
+                                    "\" is longer than 255 characters.");
+    return t;
+}
+
+} // namespace
 
 void writePageSettings(RecordWriter& out, const Sheet& sheet) {
     out.u16Record(rid::PrintHeaders, 0);
@@ -21,8 +34,8 @@ void writePageSettings(RecordWriter& out, const Sheet& sheet) {
     out.write(drh);
     const PageSetup& ps = sheet.pageSetup;
     out.u16Record(rid::WsBool, 0x04C1 | (ps.fitToPages ? 0x0100 : 0));
-    out.empty(rid::Header);
-    out.empty(rid::Footer);
+    out.write(HeaderRecord{headerFooterText(sheet, ps.header, "header")});
+    out.write(FooterRecord{headerFooterText(sheet, ps.footer, "footer")});
     out.u16Record(rid::HCenter, 0);
     out.u16Record(rid::VCenter, 0);
     out.f64Record(rid::LeftMargin, pointsToInches(ps.leftMargin));

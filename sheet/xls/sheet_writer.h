@@ -31,7 +31,8 @@ struct SheetRefs {
 };
 
 // Print and page set-up: headings and gridlines off, default row height,
-// WSBOOL (fit to pages), empty header and footer, margins (inches), SETUP, DEFCOLWIDTH 8.
+// WSBOOL (fit to pages), header and footer, margins (inches), SETUP, DEFCOLWIDTH 8.
+// Throws std::invalid_argument for a header or footer longer than 255 characters.
 void writePageSettings(RecordWriter& out, const Sheet& sheet);
 // One COLINFO per run of equal columns that differ from the default.
 void writeColumnInfos(RecordWriter& out, const Sheet& sheet, const SheetRefs& refs);

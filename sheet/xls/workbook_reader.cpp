@@ -73,6 +73,12 @@ public:
                 CellRange{std::min(p.firstRow, p.lastRow), std::min(p.firstColumn, p.lastColumn),
                           std::max(p.firstRow, p.lastRow), std::max(p.firstColumn, p.lastColumn)};
         }
+        for (const PrintTitlesName& t : mPrintTitles) {
+            if (t.sheet >= mSheets.size() || mSheets[t.sheet].modelIndex < 0)
+                continue;
+            mWb->sheetAt(mSheets[t.sheet].modelIndex).pageSetup.printTitleRows =
+                std::pair<int, int>{std::min(t.firstRow, t.lastRow), std::max(t.firstRow, t.lastRow)};
+        }
         if (mActiveTab < mSheets.size() && mSheets[mActiveTab].modelIndex >= 0)
             mWb->activeSheet = mSheets[mActiveTab].modelIndex;
         return std::move(mWb);
@@ -127,6 +133,8 @@ private:
             case rid::Name:
                 if (auto area = PrintAreaName::parse(rec.data))
                     mPrintAreas.push_back(*area);
+                else if (auto titles = PrintTitlesName::parse(rec.data))
+                    mPrintTitles.push_back(*titles);
                 break;
             case rid::Sst:
                 mStrings = readSst(withContinues(cursor, rec));
@@ -345,6 +353,12 @@ private:
             case rid::WsBool:
                 ps.fitToPages = ByteReader(rec.data, "WSBOOL").u16() & 0x0100;
                 break;
+            case rid::Header:
+                ps.header = toUtf8(HeaderRecord::parse(rec.data).text);
+                break;
+            case rid::Footer:
+                ps.footer = toUtf8(FooterRecord::parse(rec.data).text);
+                break;
             case rid::LeftMargin:
                 ps.leftMargin = inchesToPoints(ByteReader(rec.data, "LEFTMARGIN").f64());
                 break;
@@ -431,6 +445,7 @@ private:
     std::vector<SheetEntry> mSheets;
     std::vector<std::string> mStrings;
     std::vector<PrintAreaName> mPrintAreas;
+    std::vector<PrintTitlesName> mPrintTitles;
     std::size_t mActiveTab = 0;
     std::size_t mBudget;
     std::size_t mGlobalsEnd = 0;

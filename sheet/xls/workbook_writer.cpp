@@ -198,11 +198,14 @@ void writeSheet(RecordWriter& out, const Sheet& sheet, const WorkbookTables& tab
     out.empty(rid::Eof);
 }
 
-// Print areas are built-in names whose formulas reach their sheet through
-// the internal SUPBOOK and one EXTERNSHEET entry per sheet.
-void writePrintAreas(RecordWriter& out, const Workbook& wb) {
-    const bool any = std::any_of(wb.sheets.begin(), wb.sheets.end(),
-                                 [](const auto& s) { return s->pageSetup.printArea.has_value(); });
+// Print areas and print titles are built-in names whose formulas reach their
+// sheet through the internal SUPBOOK and one EXTERNSHEET entry per sheet.
+// Names go in order of their built-in code, then of their sheet: every
+// Print_Area first, then every Print_Titles.
+void writePrintNames(RecordWriter& out, const Workbook& wb) {
+    const bool any = std::any_of(wb.sheets.begin(), wb.sheets.end(), [](const auto& s) {
+        return s->pageSetup.printArea.has_value() || s->pageSetup.printTitleRows.has_value();
+    });
     if (!any)
         return;
     const auto sheets = static_cast<unsigned>(wb.sheets.size());
@@ -217,6 +220,8 @@ void writePrintAreas(RecordWriter& out, const Workbook& wb) {
         x.u16(i);
     }
     out.raw(rid::ExternSheet, xti);
+    const auto rowOf = [](int row) { return static_cast<std::uint16_t>(std::clamp(row, 0, kMaxRows - 1)); };
+    const auto columnOf = [](int column) { return static_cast<std::uint16_t>(std::clamp(column, 0, kMaxColumns - 1)); };
     for (unsigned i = 0; i < sheets; ++i) {
         const auto& area = wb.sheets[i]->pageSetup.printArea;
         if (!area)
@@ -224,10 +229,21 @@ void writePrintAreas(RecordWriter& out, const Workbook& wb) {
         PrintAreaName name;
         name.sheet = static_cast<std::uint16_t>(i);
         name.externSheet = static_cast<std::uint16_t>(i);
-        name.firstRow = static_cast<std::uint16_t>(std::clamp(area->firstRow, 0, kMaxRows - 1));
-        name.lastRow = static_cast<std::uint16_t>(std::clamp(area->lastRow, 0, kMaxRows - 1));
-        name.firstColumn = static_cast<std::uint16_t>(std::clamp(area->firstColumn, 0, kMaxColumns - 1));
-        name.lastColumn = static_cast<std::uint16_t>(std::clamp(area->lastColumn, 0, kMaxColumns - 1));
+        name.firstRow = rowOf(area->firstRow);
+        name.lastRow = rowOf(area->lastRow);
+        name.firstColumn = columnOf(area->firstColumn);
+        name.lastColumn = columnOf(area->lastColumn);
+        out.write(name);
+    }
+    for (unsigned i = 0; i < sheets; ++i) {
+        const auto& rows = wb.sheets[i]->pageSetup.printTitleRows;
+        if (!rows)
+            continue;
+        PrintTitlesName name;
+        name.sheet = static_cast<std::uint16_t>(i);
+        name.externSheet = static_cast<std::uint16_t>(i);
+        name.firstRow = rowOf(std::min(rows->first, rows->second));
+        name.lastRow = rowOf(std::max(rows->first, rows->second));
         out.write(name);
     }
 }
@@ -275,7 +291,7 @@ std::vector<std::uint8_t> writeWorkbookStream(const Workbook& wb) {
         out.write(BoundSheet8{0, 0, 0, names[i]});
     }
     out.raw(rid::Country, std::array<std::uint8_t, 4>{1, 0, 1, 0});
-    writePrintAreas(out, wb);
+    writePrintNames(out, wb);
     tables.sst().write(out, tables.labelCount());
     out.empty(rid::Eof);
 

@@ -410,6 +410,55 @@ TEST_F(EngineTest, pageSetupKeepsWhatTheLayoutSets) {
     EXPECT_THROW(p.setPrintComments(2), std::runtime_error);
 }
 
+TEST_F(EngineTest, pageSetupTakesWholeRowsAsPrintTitles) {
+    om::PageSetup p = app->ActiveSheet().PageSetup();
+    const sheet::PageSetup& m = app->ActiveSheet().model().pageSetup;
+    EXPECT_EQ(p.PrintTitleRows(), "");
+    p.setPrintTitleRows("$5:$5");
+    EXPECT_EQ(m.printTitleRows, (std::pair{4, 4}));
+    EXPECT_EQ(p.PrintTitleRows(), "$5:$5");
+    p.setPrintTitleRows("7:6");
+    EXPECT_EQ(p.PrintTitleRows(), "$6:$7");
+    p.setPrintTitleRows("$1:$65536");
+    EXPECT_EQ(p.PrintTitleRows(), "$1:$65536");
+    for (const char* bad : {"A5:IV5", "$A$5", "5", "$5:", "5:6,8:9", "0:1", "65537:65537", " 5:5", "A:B"})
+        EXPECT_THROW(p.setPrintTitleRows(bad), std::runtime_error) << bad;
+    EXPECT_EQ(p.PrintTitleRows(), "$1:$65536");
+    p.setPrintTitleRows("");
+    EXPECT_FALSE(m.printTitleRows);
+}
+
+TEST_F(EngineTest, pageSetupCentresHeaderAndFooterText) {
+    om::PageSetup p = app->ActiveSheet().PageSetup();
+    sheet::PageSetup& m = app->ActiveSheet().model().pageSetup;
+    p.setCenterFooter("Page &P of &N");
+    EXPECT_EQ(m.footer, "&CPage &P of &N");
+    EXPECT_EQ(p.CenterFooter(), "Page &P of &N");
+    EXPECT_EQ(m.header, "");
+    p.setCenterHeader("&&Co &D");
+    EXPECT_EQ(m.header, "&C&&Co &D");
+    EXPECT_EQ(p.CenterHeader(), "&&Co &D");
+    p.setCenterFooter("");
+    EXPECT_EQ(m.footer, "");
+
+    // A footer read from a file keeps its other sections; text before any code is centred.
+    m.footer = "&LLeft &&C&RRight";
+    EXPECT_EQ(p.CenterFooter(), "");
+    p.setCenterFooter("Mid");
+    EXPECT_EQ(m.footer, "&LLeft &&C&CMid&RRight");
+    m.header = "Plain";
+    EXPECT_EQ(p.CenterHeader(), "Plain");
+
+    p.setCenterHeader(std::string(253, 'x')); // with "&C": the 255 characters a file keeps
+    EXPECT_THROW(p.setCenterHeader(std::string(254, 'x')), std::runtime_error);
+    EXPECT_THROW(p.setCenterHeader(std::string(252, 'x') + "\xF0\x9F\x93\x9E"), std::runtime_error); // 2 units
+    std::string accents;
+    for (int i = 0; i < 253; ++i)
+        accents += "\xC3\xA9"; // two bytes, one unit each
+    p.setCenterHeader(accents);
+    EXPECT_EQ(p.CenterHeader(), accents);
+}
+
 // --- Borders ---
 
 TEST_F(EngineTest, drawsEveryOutlineEdgeOfARange) {
@@ -553,6 +602,8 @@ TEST_F(EngineTest, savedWorkbookOpensUnchanged) {
     app->Range("B4:I4").Borders(xlEdgeBottom).setLineStyle(xlContinuous);
     app->Range("B4:I4").Interior().setColorIndex(49);
     app->ActiveSheet().PageSetup().setOrientation(xlLandscape);
+    app->ActiveSheet().PageSetup().setPrintTitleRows("$4:$4");
+    app->ActiveSheet().PageSetup().setCenterFooter("Page &P of &N");
     app->Range("B6").Select();
     for (int code : {xlExcel8, xlWorkbookNormal}) {
         const std::string path = (dir / ("book" + std::to_string(code < 0 ? 0 : code) + ".xls")).string();
@@ -576,6 +627,8 @@ TEST_F(EngineTest, savedWorkbookOpensUnchanged) {
         EXPECT_DOUBLE_EQ(other->Range("B1").ColumnWidth(), 10.43);
         EXPECT_DOUBLE_EQ(other->Range("A2").RowHeight(), 34.5);
         EXPECT_EQ(other->ActiveSheet().PageSetup().Orientation(), xlLandscape);
+        EXPECT_EQ(other->ActiveSheet().PageSetup().PrintTitleRows(), "$4:$4");
+        EXPECT_EQ(other->ActiveSheet().PageSetup().CenterFooter(), "Page &P of &N");
         EXPECT_EQ(other->ActiveCell().Address(), "$B$6");
         EXPECT_EQ(other->ActiveSheet().UsedRange().Address(), app->ActiveSheet().UsedRange().Address());
         other->Quit();

@@ -5,11 +5,14 @@ LibreOffice) and reads their .xls files back with our reader.
 usage: check_real_readers.py XLS_TEST_TOOL WORK_DIR
 """
 import csv
+import gzip
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ET
+import zipfile
 
 import xlrd
 
@@ -147,6 +150,103 @@ def check_written_file():
             fail(f"{name}: {p.stdout.strip()} {p.stderr.strip()}")
 
 
+def quiet_ssconvert(args):
+    """Runs ssconvert; returns its messages about the input (desktop noise left out) and exit code."""
+    p = subprocess.run(["ssconvert"] + args, capture_output=True, text=True, timeout=300)
+    return [l for l in (p.stdout + p.stderr).splitlines() if l.strip() and "Gtk-WARNING" not in l
+            and "dbind-WARNING" not in l and "GLib-GIO" not in l], p.returncode
+
+
+ODF = {
+    "table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0",
+    "style": "urn:oasis:names:tc:opendocument:xmlns:style:1.0",
+    "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0",
+    "office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
+}
+
+
+def q(name):
+    prefix, local = name.split(":")
+    return "{%s}%s" % (ODF[prefix], local)
+
+
+def field_text(element):
+    """The text of an ODF paragraph with its page fields as <P> and <N>."""
+    out = element.text or ""
+    for child in element:
+        if child.tag == q("text:page-number"):
+            out += "<P>"
+        elif child.tag == q("text:page-count"):
+            out += "<N>"
+        elif child.tag == q("text:s"):
+            out += " " * int(child.get(q("text:c"), "1"))
+        else:
+            out += field_text(child)
+        out += child.tail or ""
+    return out
+
+
+def check_print_titles_and_footer():
+    """Landscape, 1 page wide by any number tall, row 5 repeated, "Page &P of &N" in the footer."""
+    path = os.path.join(WORK, "titled.xls")
+    subprocess.run([TOOL, "write-titled", path], check=True)
+
+    book = xlrd.open_workbook(path, formatting_info=True)
+    titles = book.name_and_scope_map.get(("print_titles", 0))
+    # xlrd clips the columns to the sheet's used ones; the rows are what repeats.
+    if titles is None or not titles.builtin or titles.area2d()[1:4] != (4, 5, 0):
+        fail(f"xlrd print titles: {titles and titles.area2d()[1:]}")
+
+    messages, code = quiet_ssconvert([path, os.path.join(WORK, "titled.gnumeric")])
+    if code != 0 or messages:
+        fail(f"ssconvert said about the titled sheet: {messages} (exit {code})")
+    else:
+        gnm = gzip.open(os.path.join(WORK, "titled.gnumeric"), "rt", encoding="utf-8").read()
+        for want in ('<gnm:Scale type="size_fit" cols="1" rows="0"/>', "<gnm:orientation>landscape</gnm:orientation>",
+                     "<gnm:value>Titled!$A$5:$IV$5</gnm:value>", 'Middle="Page &amp;[PAGE] of &amp;[PAGES]"'):
+            if want not in gnm:
+                fail(f"Gnumeric lost {want}")
+
+    lo = os.path.join(WORK, "lo-titled")
+    os.makedirs(lo, exist_ok=True)
+    soffice(["--convert-to", "ods", path], lo)
+    with zipfile.ZipFile(os.path.join(lo, "titled.ods")) as ods:
+        content = ET.fromstring(ods.read("content.xml"))
+        styles = ET.fromstring(ods.read("styles.xml"))
+    table = next(t for t in content.iter(q("table:table")) if t.get(q("table:name")) == "Titled")
+    table_style = next(s for s in content.iter(q("style:style")) if s.get(q("style:name")) == table.get(q("table:style-name")))
+    master = next(m for m in styles.iter(q("style:master-page"))
+                  if m.get(q("style:name")) == table_style.get(q("style:master-page-name")))
+    layout = next(l for l in styles.iter(q("style:page-layout"))
+                  if l.get(q("style:name")) == master.get(q("style:page-layout-name")))
+    page = layout.find(q("style:page-layout-properties"))
+    # Fit to 1 page wide, any number tall: LibreOffice 7.4 writes scale-to-X="1" and no scale-to-Y.
+    if (page.get(q("style:scale-to-X")), page.get(q("style:scale-to-Y"), "0")) != ("1", "0"):
+        fail(f"LibreOffice fit: X={page.get(q('style:scale-to-X'))} Y={page.get(q('style:scale-to-Y'))}")
+    if page.get(q("style:print-orientation")) != "landscape":
+        fail("LibreOffice orientation")
+
+    # Repeated rows: the rows inside table:table-header-rows, counted from the top.
+    row, header_rows = 0, []
+    for child in table:
+        if child.tag == q("table:table-header-rows"):
+            for r in child.iter(q("table:table-row")):
+                cells = ["".join(p.itertext()) for p in r.iter(q("text:p"))]
+                header_rows.append((row, cells))
+                row += int(r.get(q("table:number-rows-repeated"), "1"))
+        elif child.tag == q("table:table-row"):
+            row += int(child.get(q("table:number-rows-repeated"), "1"))
+    if header_rows != [(4, ["Name", "Phone"])]:
+        fail(f"LibreOffice repeated rows: {header_rows}")
+
+    footer = master.find(q("style:footer"))
+    center = footer.find(q("style:region-center")) if footer is not None else None
+    paragraphs = (center if center is not None else footer).iter(q("text:p")) if footer is not None else []
+    text = "".join(field_text(p) for p in paragraphs)
+    if text != "Page <P> of <N>":
+        fail(f"LibreOffice footer: {text!r}")
+
+
 def check_foreign_files():
     src = os.path.join(WORK, "foreign.csv")
     rows = [["Name", "Phone", "Count", "Note"]]
@@ -183,6 +283,7 @@ def check_foreign_files():
 
 os.makedirs(WORK, exist_ok=True)
 check_written_file()
+check_print_titles_and_footer()
 check_foreign_files()
 shutil.rmtree(WORK, ignore_errors=True) if not failures else None
 print("ok" if not failures else f"{len(failures)} failure(s)")

@@ -190,6 +190,106 @@ TEST(XlsRecords, setupBothWays) {
     EXPECT_EQ(back.footerMargin, 0.5);
 }
 
+TEST(XlsRecords, headerAndFooterBothWays) {
+    const Bytes header{
+        0x14, 0x00, 0x12, 0x00, // HEADER, 18 bytes
+        0x0F, 0x00, 0x00,       // 15 characters, 8-bit
+        '&',  'C',  'P',  'a',  'g', 'e', ' ', '&', 'P', ' ', 'o', 'f', ' ', '&', 'N',
+    };
+    EXPECT_EQ(serialise(HeaderRecord{{u"&CPage &P of &N"}}), header);
+    EXPECT_EQ(HeaderRecord::parse(body(header)).text, u"&CPage &P of &N");
+
+    const Bytes wide{
+        0x15, 0x00, 0x09, 0x00, // FOOTER, 9 bytes
+        0x03, 0x00, 0x01,       // 3 characters, UTF-16
+        0x26, 0x00, 0x43, 0x00, // "&C"
+        0xAC, 0x20,             // euro sign
+    };
+    EXPECT_EQ(serialise(FooterRecord{{u"&C\u20AC"}}), wide);
+    EXPECT_EQ(FooterRecord::parse(body(wide)).text, u"&C\u20AC");
+
+    const Bytes none{0x15, 0x00, 0x00, 0x00}; // FOOTER without data: no footer
+    EXPECT_EQ(serialise(FooterRecord{}), none);
+    EXPECT_EQ(FooterRecord::parse(body(none)).text, u"");
+    EXPECT_THROW(FooterRecord::parse(Bytes{0x05, 0x00, 0x00, 'a'}), FormatError); // 5 characters promised, 1 there
+}
+
+TEST(XlsRecords, printAreaAndTitleNamesBothWays) {
+    PrintAreaName area;
+    area.sheet = 1;
+    area.externSheet = 1;
+    area.firstRow = 3;
+    area.lastRow = 33;
+    area.firstColumn = 1;
+    area.lastColumn = 8;
+    const Bytes areaBytes{
+        0x18, 0x00, 0x1B, 0x00,       // NAME, 27 bytes
+        0x20, 0x00, 0x00, 0x01,       // built-in, no shortcut, name of one code
+        0x0B, 0x00, 0x00, 0x00,       // 11 formula bytes
+        0x02, 0x00,                   // local to sheet 2 (1-based)
+        0x00, 0x00, 0x00, 0x00, 0x00, // no texts; 8-bit name
+        0x06,                         // Print_Area
+        0x3B, 0x01, 0x00,             // tArea3d through EXTERNSHEET entry 1
+        0x03, 0x00, 0x21, 0x00,       // rows 4..34
+        0x01, 0x00, 0x08, 0x00,       // columns B..I
+    };
+    EXPECT_EQ(serialise(area), areaBytes);
+    const auto areaBack = PrintAreaName::parse(body(areaBytes));
+    ASSERT_TRUE(areaBack);
+    EXPECT_EQ(areaBack->sheet, 1);
+    EXPECT_EQ(areaBack->lastRow, 33);
+    EXPECT_EQ(areaBack->lastColumn, 8);
+    EXPECT_FALSE(PrintTitlesName::parse(body(areaBytes)));
+
+    PrintTitlesName titles;
+    titles.firstRow = 4;
+    titles.lastRow = 5;
+    const Bytes titleBytes{
+        0x18, 0x00, 0x1B, 0x00, 0x20, 0x00, 0x00, 0x01, 0x0B, 0x00, 0x00, 0x00, // NAME, built-in, 11 formula bytes
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                               // sheet 1; no texts; 8-bit name
+        0x07,                                                                   // Print_Titles
+        0x3B, 0x00, 0x00,                                                       // tArea3d, EXTERNSHEET entry 0
+        0x04, 0x00, 0x05, 0x00,                                                 // rows 5..6
+        0x00, 0x00, 0xFF, 0x00,                                                 // every column, A..IV
+    };
+    EXPECT_EQ(serialise(titles), titleBytes);
+    const auto titlesBack = PrintTitlesName::parse(body(titleBytes));
+    ASSERT_TRUE(titlesBack);
+    EXPECT_EQ(titlesBack->sheet, 0);
+    EXPECT_EQ(titlesBack->firstRow, 4);
+    EXPECT_EQ(titlesBack->lastRow, 5);
+    EXPECT_FALSE(PrintAreaName::parse(body(titleBytes)));
+}
+
+TEST(XlsRecords, printTitlesOverRowsAndColumnsGiveTheRows) {
+    const Bytes both{
+        0x20, 0x00, 0x00, 0x01, 0x1A, 0x00, 0x00, 0x00,       // built-in, 26 formula bytes
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x07,       // sheet 1; Print_Titles
+        0x29, 0x17, 0x00,                                     // tMemFunc over the 23 bytes that follow
+        0x3B, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, // columns A..B over every row ...
+        0x01, 0x00,                                           //
+        0x3B, 0x00, 0x00, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, // ... and rows 2..3 over every column
+        0xFF, 0x00,                                           //
+        0x10,                                                 // tList
+    };
+    const auto rows = PrintTitlesName::parse(both);
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->firstRow, 1);
+    EXPECT_EQ(rows->lastRow, 2);
+
+    Bytes columnsOnly(both.begin(), both.begin() + 16);
+    columnsOnly[4] = 11; // formula: the columns area alone
+    columnsOnly.insert(columnsOnly.end(), both.begin() + 19, both.begin() + 30);
+    EXPECT_FALSE(PrintTitlesName::parse(columnsOnly));
+
+    Bytes other = both;
+    other[19] = 0x17; // tStr in place of the first area: a formula, not a reference
+    EXPECT_FALSE(PrintTitlesName::parse(other));
+
+    const Bytes cut(both.begin(), both.end() - 6); // the second area runs past the record
+    EXPECT_FALSE(PrintTitlesName::parse(cut));
+}
+
 TEST(XlsRecords, selectionForB6) {
     SelectionRecord s;
     s.activeRow = 5;

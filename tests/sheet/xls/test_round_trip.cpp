@@ -2,15 +2,20 @@
 
 #include "tests/sheet/xls/workbook_compare.h"
 
+#include "sheet/xls/biff_stream.h"
+#include "sheet/xls/workbook_writer.h"
 #include "sheet/xls/xls_io.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace sheet;
 
@@ -216,6 +221,58 @@ TEST(XlsRoundTrip, keepsFormatsWidthsHeightsMergesAndSelection) {
     other.selection = {{0, 0, 0, 0}};
     s.merged.pop_back();
     sheet::testing::expectSameWorkbook(wb, *back);
+}
+
+TEST(XlsRoundTrip, keepsPrintTitlesHeadersAndFooters) {
+    Workbook wb;
+    Sheet& titlesOnly = wb.addSheet("Titles");
+    Sheet& both = wb.addSheet("Both");
+    Sheet& plain = wb.addSheet("Plain");
+    titlesOnly.pageSetup.printTitleRows = std::pair{4, 4}; // alone, it still needs the EXTERNSHEET entries
+    titlesOnly.pageSetup.footer = "&CPage &P of &N";
+    titlesOnly.pageSetup.fitToPages = true;
+    titlesOnly.pageSetup.fitToPagesWide = 1;
+    titlesOnly.pageSetup.fitToPagesTall = 0; // as many pages as it takes
+    both.pageSetup.printArea = CellRange{0, 0, 99, 5};
+    both.pageSetup.printTitleRows = std::pair{kMaxRows - 2, kMaxRows - 1};
+    both.pageSetup.header = "&L\xC3\x9C"
+                            "bersicht &&Co&C&D&R\xE2\x82\xAC " +
+                            repeated("x", 231); // UTF-16, 255 long
+    both.pageSetup.footer = "&R&F";
+    plain.pageSetup.header = "&CPlain"; // 8-bit, with no names at all around it
+    const auto back = roundTrip(wb);
+    sheet::testing::expectSameWorkbook(wb, *back);
+    EXPECT_EQ(back->sheetAt(0).pageSetup.printTitleRows, (std::pair{4, 4}));
+    EXPECT_EQ(back->sheetAt(0).pageSetup.fitToPagesTall, 0);
+    EXPECT_EQ(back->sheetAt(1).pageSetup.header, both.pageSetup.header);
+    EXPECT_FALSE(back->sheetAt(2).pageSetup.printTitleRows);
+
+    both.pageSetup.footer = repeated("y", 256);
+    EXPECT_THROW(xls::writeBytes(wb), std::invalid_argument);
+}
+
+TEST(XlsRoundTrip, writesPrintNamesInOrderOfTheirCodeThenSheet) {
+    Workbook wb;
+    for (const char* name : {"A", "B", "C"})
+        wb.addSheet(name);
+    wb.sheetAt(0).pageSetup.printTitleRows = std::pair{0, 1};
+    wb.sheetAt(1).pageSetup.printArea = CellRange{0, 0, 9, 9};
+    wb.sheetAt(2).pageSetup.printArea = CellRange{0, 0, 1, 1};
+    wb.sheetAt(2).pageSetup.printTitleRows = std::pair{2, 2};
+    const std::vector<std::uint8_t> stream = xls::writeWorkbookStream(wb);
+    std::vector<std::pair<int, int>> names; // built-in code, 1-based sheet
+    std::vector<std::uint16_t> ids;
+    xls::RecordCursor cursor(stream, 0);
+    xls::Record rec;
+    while (cursor.next(rec) && rec.id != xls::rid::Eof) {
+        ids.push_back(rec.id);
+        if (rec.id == xls::rid::Name)
+            names.emplace_back(rec.data[15], rec.data[8]);
+    }
+    EXPECT_EQ(names, (std::vector<std::pair<int, int>>{{6, 2}, {6, 3}, {7, 1}, {7, 3}}));
+    const auto at = [&](std::uint16_t id) { return std::find(ids.begin(), ids.end(), id) - ids.begin(); };
+    EXPECT_LT(at(xls::rid::SupBook), at(xls::rid::ExternSheet));
+    EXPECT_LT(at(xls::rid::ExternSheet), at(xls::rid::Name));
 }
 
 TEST(XlsRoundTrip, splitsMoreMergedAreasThanOneRecordHolds) {

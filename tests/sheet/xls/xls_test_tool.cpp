@@ -2,6 +2,7 @@
 // the values it holds as CSV), or prints the values of any .xls as CSV.
 //
 //     xls_test_tool write-sample out.xls   -> out.xls and out.xls.csv
+//     xls_test_tool write-titled out.xls   -> a sheet with repeated rows and a page footer
 //     xls_test_tool to-csv in.xls          -> CSV of the first sheet on stdout
 
 #include "sheet/xls/xls_io.h"
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <utility>
 
 using namespace sheet;
 
@@ -102,6 +104,29 @@ void writeSample(const std::string& path) {
     printCsv(s, csv);
 }
 
+// A short list printed landscape, one page wide and as many tall as it takes,
+// repeating row 5 (its column headings) and numbering the pages in the footer.
+void writeTitled(const std::string& path) {
+    Workbook wb;
+    Sheet& s = wb.addSheet("Titled");
+    s.cellAt(0, 0).value = std::string("Titled list");
+    const char* heads[] = {"Name", "Phone"};
+    for (int c = 0; c < 2; ++c)
+        s.cellAt(4, c).value = std::string(heads[c]);
+    for (int r = 5; r < 12; ++r) {
+        s.cellAt(r, 0).value = "Person " + std::to_string(r);
+        s.cellAt(r, 1).value = static_cast<double>(1000 + r);
+    }
+    PageSetup& ps = s.pageSetup;
+    ps.orientation = Orientation::Landscape;
+    ps.fitToPages = true;
+    ps.fitToPagesWide = 1;
+    ps.fitToPagesTall = 0;
+    ps.printTitleRows = std::pair{4, 4};
+    ps.footer = "&CPage &P of &N";
+    xls::writeFile(wb, path);
+}
+
 // Checks that a file derived from the sample (saved again by another program)
 // kept its values and formatting; prints each difference.
 int checkSample(const std::string& path) {
@@ -149,13 +174,15 @@ int checkSample(const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: xls_test_tool write-sample|to-csv FILE\n";
+        std::cerr << "usage: xls_test_tool write-sample|write-titled|check-sample|to-csv FILE\n";
         return 2;
     }
     const std::string command = argv[1];
     try {
         if (command == "write-sample") {
             writeSample(argv[2]);
+        } else if (command == "write-titled") {
+            writeTitled(argv[2]);
         } else if (command == "check-sample") {
             return checkSample(argv[2]);
         } else if (command == "to-csv") {
