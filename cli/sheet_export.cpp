@@ -5,6 +5,7 @@
 #include "phonelist/list_persistence.h"
 #include "phonelist/phone_list_table.h"
 #include "sheet/engine/spreadsheet_app.h"
+#include "sheet/render/page_print.h"
 #include "sheet/render/sheet_render.h"
 #include "sheet/report/font_notes.h"
 #include "sheet/report/report_driver.h"
@@ -12,14 +13,8 @@
 #include "sheet/xls/xls_io.h"
 
 #include <QBuffer>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -97,61 +92,6 @@ QByteArray pngOf(const QImage& image) {
 
 } // namespace
 
-QByteArray printToPdf(const sheet::Workbook& workbook, const sheet::Sheet& sheet, const sheet::CellRange& range) {
-    const sheet::PageSetup& setup = sheet.pageSetup;
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&buffer);
-    pdf.setCreator(QStringLiteral("Quorvel Tabwright"));
-    pdf.setTitle(QString::fromStdString(sheet.name));
-    pdf.setResolution(96 * 4); // fine enough for hairlines, and whole device pixels per sheet pixel
-    const QPageLayout layout(
-        QPageSize(setup.paperSize == 1 ? QPageSize::Letter : QPageSize::A4),
-        setup.orientation == sheet::Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-        QMarginsF(setup.leftMargin, setup.topMargin, setup.rightMargin, setup.bottomMargin), QPageLayout::Point);
-    pdf.setPageLayout(layout);
-
-    // Page area and sheet in the same unit: 96-dpi sheet pixels are 0.75 points.
-    const QRectF page = layout.paintRect(QPageLayout::Point);
-    const sheet::SheetGeometry whole(sheet, range);
-    const double sheetWidth = whole.size().width() * 0.75;
-    const double sheetHeight = whole.size().height() * 0.75;
-    double scale = 1.0;
-    if (setup.fitToPages) {
-        const int wide = std::max(1, setup.fitToPagesWide);
-        const int tall = std::max(1, setup.fitToPagesTall);
-        scale = std::min({1.0, wide * page.width() / sheetWidth, tall * page.height() / sheetHeight});
-        scale = std::floor(scale * 100) / 100; // the spreadsheet prints at whole percentages
-    } else {
-        scale = setup.zoom / 100.0;
-    }
-    scale = std::max(scale, kMinPrintScale);
-
-    // Rows that fit on a page at this scale; a row taller than a page gets a page of its own.
-    const double pageRowsPx = page.height() / (scale * 0.75);
-    QPainter painter(&pdf);
-    const double devicePerPoint = pdf.resolution() / 72.0;
-    int first = range.firstRow;
-    bool firstPage = true;
-    while (first <= range.lastRow) {
-        int last = first;
-        double used = 1 + whole.rowHeight(first); // the top edge line, then the first row
-        while (last < range.lastRow && used + whole.rowHeight(last + 1) <= pageRowsPx)
-            used += whole.rowHeight(++last);
-        if (!firstPage)
-            pdf.newPage();
-        firstPage = false;
-        painter.save();
-        painter.scale(devicePerPoint * 0.75 * scale, devicePerPoint * 0.75 * scale);
-        sheet::paintRange(painter, workbook, sheet, sheet::CellRange{first, range.firstColumn, last, range.lastColumn});
-        painter.restore();
-        first = last + 1;
-    }
-    painter.end();
-    return bytes;
-}
-
 QStringList exportPhoneList(const ExportRequest& request) {
     fillTable(request);
     buildWorkbook();
@@ -175,7 +115,7 @@ QStringList exportPhoneList(const ExportRequest& request) {
     }
     QByteArray pdf;
     if (!request.pdfPath.isEmpty())
-        pdf = printToPdf(model, sheetModel, range);
+        pdf = sheet::pdfOf(model, sheetModel, range);
 
     std::vector<std::pair<QString, QByteArray>> outputs;
     if (!request.xlsPath.isEmpty()) {

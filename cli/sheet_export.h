@@ -10,12 +10,6 @@
 
 #include <vector>
 
-namespace sheet {
-class Workbook;
-class Sheet;
-struct CellRange;
-} // namespace sheet
-
 struct ExportRequest {
     std::vector<PhoneListRow> rows; // the list, unless useStoredList
     bool useStoredList = false;     // take the list from the settings store
@@ -29,10 +23,3 @@ struct ExportRequest {
 // the file that could not be written. Returns a note for each cell holding
 // characters that no installed font shows ("E9: no installed font shows U+0E20").
 QStringList exportPhoneList(const ExportRequest& request);
-
-// Paints the range as it prints: landscape A4 with the sheet's margins, scaled
-// down to fit one page, but never below 10 %, so a long list takes more pages.
-QByteArray printToPdf(const sheet::Workbook& workbook, const sheet::Sheet& sheet, const sheet::CellRange& range);
-
-// The smallest print scale the spreadsheet allows.
-inline constexpr double kMinPrintScale = 0.10;

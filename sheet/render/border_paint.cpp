@@ -182,9 +182,9 @@ bool RangePainter::paintThinBorders() {
         }
     }
     for (const Run& h : horizontals)
-        fill(QRect(QPoint(h.x0, h.y0), QPoint(h.x1, h.y1)), paletteColor(h.color, Qt::black));
+        line(QRect(QPoint(h.x0, h.y0), QPoint(h.x1, h.y1)), paletteColor(h.color, Qt::black));
     for (const Run& v : verticals)
-        fill(QRect(QPoint(v.x0, v.y0), QPoint(v.x1, v.y1)), paletteColor(v.color, Qt::black));
+        line(QRect(QPoint(v.x0, v.y0), QPoint(v.x1, v.y1)), paletteColor(v.color, Qt::black));
     return true;
 }
 
@@ -207,10 +207,10 @@ void RangePainter::horizontal(int x0, int x1, int y, const Border& b) {
     const int before = (s.width - 1) / 2;
     const int after = s.width - 1 - before;
     if (s.isDouble) {
-        fill(QRect(x0 - 1, y - 1, x1 - x0 + 3, 1), color);
-        fill(QRect(x0 - 1, y + 1, x1 - x0 + 3, 1), color);
+        line(QRect(x0 - 1, y - 1, x1 - x0 + 3, 1), color);
+        line(QRect(x0 - 1, y + 1, x1 - x0 + 3, 1), color);
     } else if (s.pen == Qt::SolidLine) {
-        fill(QRect(x0 - before, y - before, x1 - x0 + 1 + before + after, s.width), color);
+        line(QRect(x0 - before, y - before, x1 - x0 + 1 + before + after, s.width), color);
     } else {
         QPen pen(color, s.width, s.pen, Qt::FlatCap);
         p.setPen(pen);
@@ -228,10 +228,10 @@ void RangePainter::vertical(int x, int y0, int y1, const Border& b) {
     const int before = (s.width - 1) / 2;
     const int after = s.width - 1 - before;
     if (s.isDouble) {
-        fill(QRect(x - 1, y0 - 1, 1, y1 - y0 + 3), color);
-        fill(QRect(x + 1, y0 - 1, 1, y1 - y0 + 3), color);
+        line(QRect(x - 1, y0 - 1, 1, y1 - y0 + 3), color);
+        line(QRect(x + 1, y0 - 1, 1, y1 - y0 + 3), color);
     } else if (s.pen == Qt::SolidLine) {
-        fill(QRect(x - before, y0 - before, s.width, y1 - y0 + 1 + before + after), color);
+        line(QRect(x - before, y0 - before, s.width, y1 - y0 + 1 + before + after), color);
     } else {
         QPen pen(color, s.width, s.pen, Qt::FlatCap);
         p.setPen(pen);

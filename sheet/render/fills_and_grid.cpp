@@ -40,6 +40,24 @@ void RangePainter::fill(const QRect& r, const QColor& color) {
     p.drawRect(r);
 }
 
+void RangePainter::line(const QRect& r, const QColor& color) {
+    fill(r, color);
+    if (!keepHairlines || r.isEmpty())
+        return;
+    QPen pen(color, 0, Qt::SolidLine, Qt::FlatCap); // width 0: one device pixel at any scale
+    p.setPen(pen);
+    // Through the middle of the rectangle's pixels, first to last.
+    if (r.width() >= r.height()) {
+        const double y = r.top() + r.height() / 2.0;
+        p.drawLine(QPointF(r.left() + 0.5, y), QPointF(r.right() + 0.5, y));
+    } else {
+        const double x = r.left() + r.width() / 2.0;
+        p.drawLine(QPointF(x, r.top() + 0.5), QPointF(x, r.bottom() + 0.5));
+    }
+    penOff = false;
+    currentColor = QColor();
+}
+
 // After a restore() the pen and brush are whatever they were at the save().
 void RangePainter::forgetPainterState() {
     currentFont = nullptr;
@@ -125,12 +143,12 @@ void RangePainter::paintRow(int r) {
 // outer left and top edge.
 void RangePainter::paintGridlines(const QRect& r, int column) {
     if (column < 0 || !noGridRight[static_cast<std::size_t>(column - range.firstColumn)])
-        fill(QRect(r.right(), r.top(), 1, r.height()), gridColor);
-    fill(QRect(r.left(), r.bottom(), r.width(), 1), gridColor);
+        line(QRect(r.right(), r.top(), 1, r.height()), gridColor);
+    line(QRect(r.left(), r.bottom(), r.width(), 1), gridColor);
     if (r.left() <= 1)
-        fill(QRect(0, r.top(), 1, r.height()), gridColor);
+        line(QRect(0, r.top(), 1, r.height()), gridColor);
     if (r.top() <= 1)
-        fill(QRect(r.left() <= 1 ? 0 : r.left(), 0, r.width() + (r.left() == 1 ? 1 : 0), 1), gridColor);
+        line(QRect(r.left() <= 1 ? 0 : r.left(), 0, r.width() + (r.left() == 1 ? 1 : 0), 1), gridColor);
 }
 
 } // namespace sheet::detail

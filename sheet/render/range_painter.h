@@ -79,8 +79,9 @@ struct TextItem {
 // Each part lives in the file named for it.
 class RangePainter {
 public:
-    RangePainter(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry)
-        : p(painter), wb(workbook), sh(sheet), geo(geometry), range(geometry.range()),
+    RangePainter(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry,
+                 bool hairlines)
+        : p(painter), wb(workbook), sh(sheet), geo(geometry), range(geometry.range()), keepHairlines(hairlines),
           merges(sheet, std::max(range.firstRow - 1, 0), std::min(range.lastRow + 1, kMaxRows - 1)),
           fonts(workbook.formats.size(), nullptr), gridColor(QColor::fromRgb(kGridlineRgb)) {}
     void paint();
@@ -93,6 +94,10 @@ private:
     // for every call, which a recorded picture stores as five commands; keeping the
     // pen off and the brush on the last colour stores one, and paints the same pixels.
     void fill(const QRect& r, const QColor& color);
+    // A grid or border line: a solid rectangle, and with keepHairlines also a
+    // cosmetic line along its middle, so that it keeps one device pixel when
+    // the painting is replayed scaled down.
+    void line(const QRect& r, const QColor& color);
     // After a restore() the pen and brush are whatever they were at the save().
     void forgetPainterState();
     bool hasValue(int row, int column) const;
@@ -144,6 +149,7 @@ private:
     const Sheet& sh;
     const SheetGeometry& geo;
     const CellRange range;
+    const bool keepHairlines;
     MergeIndex merges;
     std::vector<const CellFont*> fonts; // by FormatId, filled as met
     QColor gridColor;
@@ -163,6 +169,7 @@ private:
 };
 
 // Paints with the render hints every picture of a sheet uses; restores the painter.
-void paintWith(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry);
+void paintWith(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry,
+               bool hairlines = false);
 
 } // namespace sheet::detail

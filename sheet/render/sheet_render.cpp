@@ -11,11 +11,12 @@ namespace sheet {
 
 namespace detail {
 
-void paintWith(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry) {
+void paintWith(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& geometry,
+               bool hairlines) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    RangePainter(painter, workbook, sheet, geometry).paint();
+    RangePainter(painter, workbook, sheet, geometry, hairlines).paint();
     painter.restore();
 }
 
@@ -54,7 +55,7 @@ QPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellR
     const SheetGeometry geometry(sheet, range);
     QPicture picture;
     QPainter painter(&picture);
-    detail::paintWith(painter, workbook, sheet, geometry);
+    detail::paintWith(painter, workbook, sheet, geometry, true);
     painter.end();
     picture.setBoundingRect(QRect(QPoint(0, 0), geometry.size()));
     return picture;

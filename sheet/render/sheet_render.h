@@ -51,7 +51,8 @@ void paintRange(QPainter& painter, const Workbook& workbook, const Sheet& sheet,
 QImage renderImage(const Workbook& workbook, const Sheet& sheet, const CellRange& range, double scale = 1.0);
 
 // The range as a recorded picture whose bounding rectangle is the range's size;
-// it stays sharp when replayed zoomed.
+// it stays sharp when replayed zoomed, and its grid and border lines keep at
+// least one device pixel when it is replayed scaled down.
 QPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellRange& range);
 
 // Height in points that row (zero-based) needs to show every cell's text,
