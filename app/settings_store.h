@@ -27,6 +27,10 @@ inline constexpr const char* kSection = "Quorvel Tabwright";
 inline constexpr const char* kRowCount = "RowCount";
 inline constexpr const char* kRowCountDefault = "30";
 inline constexpr const char* kLastUpdated = "Last Updated"; // default: today's short date, see lastUpdatedDefault()
+// How a list prints: kPageLayoutOnePage (the default) or kPageLayoutPageWidth.
+inline constexpr const char* kPageLayout = "Page Layout";
+inline constexpr const char* kPageLayoutOnePage = "One page";
+inline constexpr const char* kPageLayoutPageWidth = "Fit to page width";
 // "RowSource" + column (1 to 8) + " " + row (from 1); default "".
 QString rowSourceKey(int column, int row);
 QString lastUpdatedDefault();

@@ -1,8 +1,10 @@
 #include "sheet/report/sheet_layout.h"
 
+#include "app/paper.h"
 #include "app/settings_store.h"
 #include "phonelist/phone_list_table.h"
 #include "sheet/engine/spreadsheet_app.h"
+#include "sheet/render/page_print.h"
 #include "sheet/report/report_driver.h"
 #include "sheet/report/spreadsheet_host.h"
 
@@ -181,10 +183,19 @@ void SetupPageLayout() {
     page.setFooterMargin(a.InchesToPoints(0));
     page.setPrintComments(om::xlPrintNoComments);
     page.setOrientation(om::xlLandscape);
-    page.setPaperSize(om::xlPaperA4);
+    page.setPaperSize(localePrintsOnLetter() ? om::xlPaperLetter : om::xlPaperA4);
     page.setZoom(false);
     page.setFitToPagesWide(1);
-    page.setFitToPagesTall(1);
+    // The header row heads every page a long list takes.
+    page.setPrintTitleRows("$4:$4");
+    if (SettingsStore().read(settings::kPageLayout, settings::kPageLayoutOnePage) == settings::kPageLayoutPageWidth) {
+        // As many pages tall as the list needs, each numbered.
+        page.setFitToPagesTall(0);
+        page.setFooterMargin(sheet::kPageNumberFooterMargin);
+        page.setCenterFooter(sheet::kPageNumberText);
+    } else {
+        page.setFitToPagesTall(1);
+    }
 }
 
 void BuildPhoneListSheet(int /*kind*/) {

@@ -1,4 +1,5 @@
 #include "app/file_helpers.h"
+#include "app/paper.h"
 #include "app/prompt.h"
 #include "app/startup.h"
 #include "app/widgets/button_face.h"
@@ -18,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <clocale>
+#include <locale.h>
 #include <stdexcept>
 
 namespace {
@@ -52,6 +55,31 @@ class TestAppHelpers : public QObject {
     QTemporaryDir mDir;
 
 private slots:
+    // The paper follows the user's LC_PAPER, whatever the program's own locale is.
+    void paperFollowsTheLocale_data() {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<bool>("letter");
+        QTest::newRow("C") << QByteArray("C") << false;
+        QTest::newRow("de_DE") << QByteArray("de_DE.UTF-8") << false;
+        QTest::newRow("en_US") << QByteArray("en_US.UTF-8") << true;
+    }
+    void paperFollowsTheLocale() {
+        QFETCH(QByteArray, locale);
+        QFETCH(bool, letter);
+        const locale_t probe = newlocale(LC_PAPER_MASK, locale.constData(), locale_t(nullptr));
+        if (probe == locale_t(nullptr))
+            QSKIP("the locale is not installed here");
+        freelocale(probe);
+        const QByteArray saved = qgetenv("LC_ALL");
+        const QByteArray savedPaper = qgetenv("LC_PAPER");
+        qputenv("LC_ALL", "");
+        qputenv("LC_PAPER", locale);
+        const bool got = localePrintsOnLetter();
+        qputenv("LC_ALL", saved);
+        qputenv("LC_PAPER", savedPaper);
+        QCOMPARE(got, letter);
+    }
+
     void fileExistsProbesWithoutThrowing() {
         QVERIFY(!FileExists(QString()));
         QVERIFY(!FileExists(mDir.path() + QStringLiteral("/missing.txt")));

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs quorvel-tabwright-export as a process: every input kind, every output
-kind, and every kind of bad input, checked with xlrd, pdfinfo/pdftotext and
-LibreOffice.
+kind, every kind of bad input and both page layouts, checked with xlrd,
+pdfinfo/pdftotext and LibreOffice.
 
 usage: check_export_command.py EXPORT_COMMAND WORK_DIR
 """
@@ -12,9 +12,14 @@ import struct
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ET
+import zipfile
 import zlib
 
 import xlrd
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from odf_text import field_text, page_layout_properties, q  # noqa: E402
 
 EXPORT, WORK = sys.argv[1], sys.argv[2]
 failures = []
@@ -70,11 +75,13 @@ def ini_value(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-def write_store(config_dir, rows, last_updated=None):
+def write_store(config_dir, rows, last_updated=None, page_layout=None):
     os.makedirs(config_dir, exist_ok=True)
     lines = ["[Quorvel%20Tabwright]", f"RowCount={len(rows)}"]
     if last_updated is not None:
         lines.append(f"Last%20Updated={ini_value(last_updated)}")
+    if page_layout is not None:
+        lines.append(f"Page%20Layout={ini_value(page_layout)}")
     for r, row in enumerate(rows, 1):
         for c, value in enumerate(row, 1):
             lines.append(f"RowSource{c}%20{r}={ini_value(value)}")
@@ -153,6 +160,14 @@ def pdf_info(pdf):
 
 def pdf_text(pdf):
     return subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True, check=True).stdout
+
+
+def pdf_page_sizes(pdf, pages):
+    """The rounded size in points of every page, not only the first."""
+    out = subprocess.run(["pdfinfo", "-f", "1", "-l", str(pages), pdf], capture_output=True, text=True,
+                         check=True).stdout
+    return [(round(float(l.split()[3])), round(float(l.split()[5])))
+            for l in out.splitlines() if l.startswith("Page ") and " size:" in l]
 
 
 def check_inputs(tmp):
@@ -393,13 +408,93 @@ def check_scripts(tmp):
             fail(f"scripts: pdf text lacks {word!r}")
 
 
+def check_page_width(tmp):
+    """"Fit to page width" in the store: the workbook asks for one page wide,
+    any number tall, the header row on every page and page numbers at the
+    foot, and the print is laid out that way; "One page" keeps one page."""
+    rows = [[f"Brook{i:03d}", f"Giv{i}", "", f"{i} Long Road", "", "", "", ""] for i in range(1, 151)]
+    last_names = [r[0] for r in rows]
+    src = os.path.join(tmp, "long.csv")
+    write_csv(src, rows)
+    cfg = os.path.join(tmp, "cfg-page-width")
+    write_store(cfg, [], page_layout="Fit to page width")
+    xls, pdf = os.path.join(tmp, "page-width.xls"), os.path.join(tmp, "page-width.pdf")
+    run_ok("page width", ["--csv", src, "--pdf", pdf, xls], cfg)
+    if not os.path.exists(xls) or not os.path.exists(pdf):
+        fail("page width: a file is missing")
+        return
+
+    # The workbook as LibreOffice reads it: table style -> master page -> page layout.
+    sh = xlrd.open_workbook(xls).sheet_by_index(0)
+    header_row = next((r for r in range(sh.nrows) if sh.cell_value(r, 1) == "Last Name"), None)
+    lo = os.path.join(tmp, "lo-page-width")
+    profile = tempfile.mkdtemp(dir=tmp, prefix="lo-profile-")
+    subprocess.run(["soffice", "--headless", f"-env:UserInstallation=file://{profile}", "--convert-to", "ods",
+                    "--outdir", lo, xls], check=True, capture_output=True, timeout=600)
+    with zipfile.ZipFile(os.path.join(lo, "page-width.ods")) as ods:
+        content = ET.fromstring(ods.read("content.xml"))
+        styles = ET.fromstring(ods.read("styles.xml"))
+    table = next(content.iter(q("table:table")))
+    master, page = page_layout_properties(content, styles, table)
+    # Fit to 1 page wide, any number tall: LibreOffice 7.4 writes scale-to-X="1" and no scale-to-Y.
+    expect("page width: LibreOffice fit (X, Y)", (page.get(q("style:scale-to-X")), page.get(q("style:scale-to-Y"))),
+           ("1", None))
+
+    # The repeated rows, counted from the top: the header row alone.
+    row, header_rows = 0, []
+    for child in table:
+        if child.tag == q("table:table-header-rows"):
+            for r in child.iter(q("table:table-row")):
+                header_rows.append((row, ["".join(p.itertext()) for p in r.iter(q("text:p"))]))
+                row += int(r.get(q("table:number-rows-repeated"), "1"))
+        elif child.tag == q("table:table-row"):
+            row += int(child.get(q("table:number-rows-repeated"), "1"))
+    expect("page width: LibreOffice repeated rows (row index, text)", header_rows, [(header_row, NAMES)])
+
+    footer = master.find(q("style:footer"))
+    center = footer.find(q("style:region-center")) if footer is not None else None
+    paragraphs = (center if center is not None else footer).iter(q("text:p")) if footer is not None else []
+    expect("page width: LibreOffice footer", "".join(field_text(p) for p in paragraphs), "Page <P> of <N>")
+
+    # The print: A4 landscape pages, each numbered, the header row atop every one.
+    pages = pdf_info(pdf)[0]
+    if pages < 2:
+        fail(f"page width: {pages} page(s) for 150 rows")
+    expect("page width: page sizes", pdf_page_sizes(pdf, pages), [(842, 595)] * pages)
+    text = pdf_text(pdf)
+    texts = text.split("\f")
+    if texts and not texts[-1].strip():
+        texts.pop()
+    expect("page width: pages in the text", len(texts), pages)
+    for k, page_text in enumerate(texts, 1):
+        lines = [l.strip() for l in page_text.splitlines() if l.strip()]
+        if not lines or lines[-1] != f"Page {k} of {pages}":
+            fail(f"page width: page {k} ends with {lines[-1:]!r}, expected 'Page {k} of {pages}'")
+        if k > 1 and not any(l.startswith("Last Name") for l in lines[:2]):
+            fail(f"page width: page {k} starts with {lines[:2]!r}, not the header row")
+    repeated = {n: text.count(n) for n in last_names if text.count(n) != 1}
+    if repeated:
+        fail(f"page width: last names not printed exactly once: {dict(list(repeated.items())[:10])}")
+
+    # One page, stored or by default: a single page and no page numbers.
+    cfg = os.path.join(tmp, "cfg-one-page")
+    write_store(cfg, [], page_layout="One page")
+    for name, config in (("stored one page", cfg), ("default layout", None)):
+        one = os.path.join(tmp, name.replace(" ", "-") + ".pdf")
+        run_ok(name, ["--csv", src, "--pdf", one], config)
+        if os.path.exists(one):
+            expect(f"{name}: pdf pages and size", pdf_info(one), (1, 842, 595))
+            if "Page 1 of" in pdf_text(one):
+                fail(f"{name}: the page is numbered")
+
+
 def main():
     global CFG_EMPTY
     os.makedirs(WORK, exist_ok=True)
     tmp = tempfile.mkdtemp(dir=WORK, prefix="export-")
     CFG_EMPTY = os.path.join(tmp, "cfg-empty")
     os.makedirs(CFG_EMPTY)
-    for part in (check_inputs, check_bad_input, check_outputs, check_scripts):
+    for part in (check_inputs, check_bad_input, check_outputs, check_scripts, check_page_width):
         sub = os.path.join(tmp, part.__name__)
         os.makedirs(sub)
         part(sub)

@@ -16,6 +16,9 @@ import zipfile
 
 import xlrd
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from odf_text import field_text, page_layout_properties, q  # noqa: E402
+
 TOOL, WORK = sys.argv[1], sys.argv[2]
 failures = []
 
@@ -157,35 +160,6 @@ def quiet_ssconvert(args):
             and "dbind-WARNING" not in l and "GLib-GIO" not in l], p.returncode
 
 
-ODF = {
-    "table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0",
-    "style": "urn:oasis:names:tc:opendocument:xmlns:style:1.0",
-    "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0",
-    "office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
-}
-
-
-def q(name):
-    prefix, local = name.split(":")
-    return "{%s}%s" % (ODF[prefix], local)
-
-
-def field_text(element):
-    """The text of an ODF paragraph with its page fields as <P> and <N>."""
-    out = element.text or ""
-    for child in element:
-        if child.tag == q("text:page-number"):
-            out += "<P>"
-        elif child.tag == q("text:page-count"):
-            out += "<N>"
-        elif child.tag == q("text:s"):
-            out += " " * int(child.get(q("text:c"), "1"))
-        else:
-            out += field_text(child)
-        out += child.tail or ""
-    return out
-
-
 def check_print_titles_and_footer():
     """Landscape, 1 page wide by any number tall, row 5 repeated, "Page &P of &N" in the footer."""
     path = os.path.join(WORK, "titled.xls")
@@ -214,12 +188,7 @@ def check_print_titles_and_footer():
         content = ET.fromstring(ods.read("content.xml"))
         styles = ET.fromstring(ods.read("styles.xml"))
     table = next(t for t in content.iter(q("table:table")) if t.get(q("table:name")) == "Titled")
-    table_style = next(s for s in content.iter(q("style:style")) if s.get(q("style:name")) == table.get(q("table:style-name")))
-    master = next(m for m in styles.iter(q("style:master-page"))
-                  if m.get(q("style:name")) == table_style.get(q("style:master-page-name")))
-    layout = next(l for l in styles.iter(q("style:page-layout"))
-                  if l.get(q("style:name")) == master.get(q("style:page-layout-name")))
-    page = layout.find(q("style:page-layout-properties"))
+    master, page = page_layout_properties(content, styles, table)
     # Fit to 1 page wide, any number tall: LibreOffice 7.4 writes scale-to-X="1" and no scale-to-Y.
     if (page.get(q("style:scale-to-X")), page.get(q("style:scale-to-Y"), "0")) != ("1", "0"):
         fail(f"LibreOffice fit: X={page.get(q('style:scale-to-X'))} Y={page.get(q('style:scale-to-Y'))}")
