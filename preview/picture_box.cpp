@@ -3,20 +3,34 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
-void paintScaled(QPainter& painter, const QPicture& picture, QSize size) {
+void paintScaled(QPainter& painter, const QPicture& picture, QSize size, const std::vector<int>& pageBreaks) {
     const QRect bounds = picture.boundingRect();
     if (bounds.isEmpty() || size.isEmpty())
         return;
-    // At its own size the picture's lines fall on whole pixels and stay sharp
-    // without antialiasing; scaled, antialiasing keeps thin lines from vanishing.
-    const bool scaled = size != bounds.size();
-    painter.setRenderHint(QPainter::Antialiasing, scaled);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, scaled);
+    // Without antialiasing every edge lands on a whole device pixel: the
+    // picture's thin lines, drawn one device pixel wide at any scale, stay
+    // sharp and never fade away.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, size != bounds.size());
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.scale(double(size.width()) / bounds.width(), double(size.height()) / bounds.height());
+    const double sx = double(size.width()) / bounds.width();
+    const double sy = double(size.height()) / bounds.height();
+    painter.scale(sx, sy);
     painter.drawPicture(-bounds.topLeft(), picture);
+    painter.restore();
+    if (pageBreaks.empty())
+        return;
+    QPen pen(QColor(0, 0, 255), 0, Qt::DashLine); // cosmetic: one pixel at any zoom
+    painter.setPen(pen);
+    for (const int y : pageBreaks) {
+        const double at = std::floor((y - bounds.top()) * sy) + 0.5;
+        painter.drawLine(QPointF(0, at), QPointF(size.width(), at));
+    }
 }
 
 } // namespace
@@ -26,14 +40,15 @@ QSize pictureNaturalSize(const QPicture& picture) {
     return bounds.isEmpty() ? QSize(0, 0) : bounds.size();
 }
 
-QPixmap renderScaledPicture(const QPicture& picture, QSize size, qreal devicePixelRatio) {
+QPixmap renderScaledPicture(const QPicture& picture, QSize size, qreal devicePixelRatio,
+                            const std::vector<int>& pageBreaks) {
     if (size.isEmpty())
         return {};
     QPixmap pixmap(size * devicePixelRatio);
     pixmap.setDevicePixelRatio(devicePixelRatio);
     pixmap.fill(Qt::white);
     QPainter painter(&pixmap);
-    paintScaled(painter, picture, size);
+    paintScaled(painter, picture, size, pageBreaks);
     return pixmap;
 }
 
@@ -61,7 +76,7 @@ bool PictureBox::keepsDrawing() const {
 
 QPixmap PictureBox::drawing() const {
     if (mDrawingStale && keepsDrawing()) {
-        mDrawing = renderScaledPicture(mSource, mDrawingSize, devicePixelRatioF());
+        mDrawing = renderScaledPicture(mSource, mDrawingSize, devicePixelRatioF(), mPageBreaks);
         mDrawingStale = false;
     }
     return mDrawing;
@@ -77,5 +92,14 @@ void PictureBox::paintEvent(QPaintEvent* event) {
         return;
     }
     painter.setClipRect(event->rect().intersected(QRect(QPoint(0, 0), mDrawingSize)));
-    paintScaled(painter, mSource, mDrawingSize);
+    paintScaled(painter, mSource, mDrawingSize, mPageBreaks);
+}
+
+void PictureBox::setPageBreaks(std::vector<int> breaks) {
+    if (breaks == mPageBreaks)
+        return;
+    mPageBreaks = std::move(breaks);
+    mDrawing = QPixmap();
+    mDrawingStale = true;
+    update();
 }

@@ -10,9 +10,13 @@
 #include <QSize>
 #include <QWidget>
 
+#include <vector>
+
 // The picture scaled to fill size (device-independent pixels) on a white
-// ground, in a pixmap for the given device pixel ratio.
-QPixmap renderScaledPicture(const QPicture& picture, QSize size, qreal devicePixelRatio = 1.0);
+// ground, in a pixmap for the given device pixel ratio, with a dashed line
+// across it at each page break (pixels of the unscaled picture).
+QPixmap renderScaledPicture(const QPicture& picture, QSize size, qreal devicePixelRatio = 1.0,
+                            const std::vector<int>& pageBreaks = {});
 
 // The size of the picture's painted area, in the pixels it was recorded in.
 QSize pictureNaturalSize(const QPicture& picture);
@@ -28,6 +32,9 @@ public:
 
     // Clears the drawing and draws source stretched to size, which the box takes.
     void drawStretched(const QPicture& source, QSize size);
+
+    // Where printed pages begin, in pixels of the unscaled picture; drawn over it.
+    void setPageBreaks(std::vector<int> breaks);
 
     // The size the current drawing was made at.
     QSize drawingSize() const { return mDrawingSize; }
@@ -49,6 +56,7 @@ private:
     QPicture mPicture;
     QPicture mSource;
     QSize mDrawingSize;
+    std::vector<int> mPageBreaks;
     mutable QPixmap mDrawing;
     mutable bool mDrawingStale = false;
 };

@@ -75,7 +75,7 @@ void PreviewGeometry::resetZoom() {
 bool PreviewGeometry::applyZoomToPicture1() {
     mH.zoomed = floorToInt32(mH.orig * double(mZoom));
     mV.zoomed = floorToInt32(mV.orig * double(mZoom));
-    if (mH.zoomed >= kMaxZoomWidth || mV.zoomed >= kMaxZoomHeight) {
+    if (mH.zoomed > kMaxZoomSide || mV.zoomed > kMaxZoomSide) {
         // Too large to draw: back to 1.0, and Picture1 keeps what it shows.
         resetZoom();
         return false;
@@ -85,67 +85,95 @@ bool PreviewGeometry::applyZoomToPicture1() {
     return true;
 }
 
-void PreviewGeometry::resetScrollValues() {
-    setScrollValue(Orientation::Horizontal, 0);
-    setScrollValue(Orientation::Vertical, 0);
-    // A bar already at 0 does not move the picture; one dropped away from the
-    // position its bar expresses would otherwise stay there after the zoom,
-    // possibly with a gap beside it that no bar can scroll away.
-    mH.pos = 0;
-    mV.pos = 0;
-}
-
-void PreviewGeometry::updateScrollEnabled() {
-    for (Axis* a : {&mH, &mV})
-        a->bar.enabled = a->viewInner < a->zoomed;
-}
-
-bool PreviewGeometry::redrawImage() {
+bool PreviewGeometry::redrawImage(std::optional<TwipsSize> anchor) {
+    const double ax = anchor ? anchor->width : mH.viewInner / 2;
+    const double ay = anchor ? anchor->height : mV.viewInner / 2;
+    // Where the anchor falls in the picture, as a share of its size.
+    const double fx = mH.size > 0 ? (ax - mH.pos) / mH.size : 0;
+    const double fy = mV.size > 0 ? (ay - mV.pos) / mV.size : 0;
     if (!applyZoomToPicture1())
         return false;
-    resetScrollValues();
-    updateScrollEnabled();
+    setupAxis(mH, mZoom);
+    setupAxis(mV, mZoom);
+    placeAxis(mH, ax - fx * mH.size);
+    placeAxis(mV, ay - fy * mV.size);
     return true;
 }
 
-void PreviewGeometry::setupAxis(Axis& a) {
-    const double d = double(a.size) - a.viewOuter;
-    if (a.size <= a.viewOuter) {
+// The bar's range is what the picture has beyond the inside of the viewport,
+// so its last value shows the sheet's last pixel.
+void PreviewGeometry::setupAxis(Axis& a, float zoom) {
+    const double d = double(a.size) - a.viewInner;
+    if (d <= 0) {
         // No range left over from an earlier, larger picture.
-        a.bar = {0, 0, false};
+        a.bar = {0, 0, false, 1, 1};
         a.step = 0;
+        a.pos = 0;
         return;
     }
-    a.bar.enabled = true;
     if (d <= 100) {
         a.step = 1;
     } else {
         // A picture too tall for a 16-bit range at 10 twips per unit moves
         // further per unit instead of failing.
         a.step = 10;
-        while (roundHalfEven(d / a.step) > kMaxBarValue)
+        while (std::ceil(d / a.step) > kMaxBarValue)
             a.step *= 10;
     }
-    a.bar.maximum = static_cast<int>(roundHalfEven(d / a.step));
+    a.bar.enabled = true;
+    a.bar.maximum = static_cast<int>(std::ceil(d / a.step));
     a.bar.value = 0;
+    a.bar.singleStep = std::max(1, static_cast<int>(std::lround(kRowTwips * zoom / a.step)));
+    a.bar.pageStep = std::max(1, static_cast<int>(a.viewInner / a.step));
+    a.pos = 0;
+}
+
+float PreviewGeometry::Axis::positionFor(int value) const {
+    return -static_cast<float>(std::min(double(step) * value, std::max(0.0, double(size) - viewInner)));
+}
+
+void PreviewGeometry::placeAxis(Axis& a, double pos) {
+    if (a.step == 0) {
+        a.pos = 0;
+        return;
+    }
+    const int value = static_cast<int>(std::lround(-pos / a.step));
+    a.bar.value = std::clamp(value, 0, a.bar.maximum);
+    a.pos = a.positionFor(a.bar.value);
 }
 
 void PreviewGeometry::setupScrollBars() {
-    mH.pos = 0;
-    mV.pos = 0;
-    setupAxis(mH);
-    setupAxis(mV);
+    setupAxis(mH, mZoom);
+    setupAxis(mV, mZoom);
 }
 
 bool PreviewGeometry::zoomStep(int direction) {
-    return setZoom(direction == 0 ? mZoom + kZoomIncrement : mZoom - kZoomIncrement);
+    // From a fitted factor between two quarters, the next quarter either way.
+    const float quarters = mZoom / kZoomIncrement;
+    const float epsilon = 1e-3f;
+    const float next = direction == 0 ? std::floor(quarters + epsilon) + 1 : std::ceil(quarters - epsilon) - 1;
+    const float factor = next * kZoomIncrement;
+    return factor >= kMinZoom && setZoom(factor);
 }
 
 bool PreviewGeometry::setZoom(float factor) {
-    if (!(factor >= kMinZoom && factor <= kMaxZoom))
+    // Fitted factors may lie below the smallest step; the steps never go there.
+    if (!(factor >= kMinFitZoom && factor <= kMaxZoom))
+        return false;
+    if (double(mH.orig) * factor > kMaxZoomSide || double(mV.orig) * factor > kMaxZoomSide)
         return false;
     mZoom = factor;
     return true;
+}
+
+float PreviewGeometry::fitZoom(double width, double height) const {
+    double f = kMaxZoom;
+    if (width > 0)
+        f = std::min(f, mH.viewInner / width);
+    if (height > 0)
+        f = std::min(f, mV.viewInner / height);
+    f = std::floor(f * 100 + 1e-6) / 100;
+    return static_cast<float>(std::clamp(f, double(kMinFitZoom), double(kMaxZoom)));
 }
 
 void PreviewGeometry::setScrollValue(Orientation o, int value) {
@@ -154,7 +182,7 @@ void PreviewGeometry::setScrollValue(Orientation o, int value) {
     if (value == a.bar.value)
         return;
     a.bar.value = value;
-    a.pos = -static_cast<float>(a.step * value);
+    a.pos = a.positionFor(value);
 }
 
 void PreviewGeometry::setScrollbarByPercent(Orientation o, int percent) {
@@ -193,10 +221,10 @@ bool PreviewGeometry::mouseMove(bool buttonDown, float x, float y) {
 
 std::optional<int> PreviewGeometry::releasePercent(Orientation o) const {
     const Axis& a = axis(o);
-    // Outer sizes, as the bars were set up from them.
-    const double divisor = double(a.size) - a.viewOuter;
-    // A picture exactly as large as the viewport has no range: its bar is left alone.
-    if (divisor == 0)
+    // The range the picture moves in, as the bars were set up from it.
+    const double divisor = double(a.size) - a.viewInner;
+    // A picture that fits the viewport has no range: its bar is left alone.
+    if (divisor <= 0)
         return std::nullopt;
     const double pct = roundHalfEven(std::fabs(double(a.pos)) * 100.0 / divisor);
     // Anything past the 16-bit range is far past 100 per cent anyway.

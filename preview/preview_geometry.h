@@ -21,11 +21,14 @@ struct TwipsSize {
     double height = 0;
 };
 
-// A scroll bar as the preview drives it. Its minimum is always 0.
+// A scroll bar as the preview drives it. Its minimum is always 0; an arrow
+// click moves it singleStep, a click in its track pageStep.
 struct PreviewScrollBar {
     int value = 0;
     int maximum = 0;
     bool enabled = true;
+    int singleStep = 1;
+    int pageStep = 1;
 };
 
 // To the nearest whole number, halves to even.
@@ -39,13 +42,19 @@ class PreviewGeometry {
 public:
     enum class Orientation { Horizontal, Vertical };
 
-    // Zoom factors outside these are ignored.
+    // "Zoom In" and "Zoom Out" step through the quarters from 25 % to 400 %.
     static constexpr float kMinZoom = 0.25f;
-    static constexpr float kMaxZoom = 3.75f;
+    static constexpr float kMaxZoom = 4.0f;
     static constexpr float kZoomIncrement = 0.25f;
-    // A zoomed picture this wide or high is not drawn; the zoom returns to 1.0.
-    static constexpr int kMaxZoomWidth = 14000;
-    static constexpr int kMaxZoomHeight = 10000;
+    // Fitting a long sheet may go below the smallest step, down to the smallest
+    // scale a sheet prints at.
+    static constexpr float kMinFitZoom = 0.10f;
+    // The largest side a zoomed picture may have: the largest widget the toolkit
+    // makes, in twips at 96 dpi. Painting costs the same at any zoom, because only
+    // what shows is painted.
+    static constexpr int kMaxZoomSide = 16'777'215 * 15;
+    // About one row of the sheet at 100 %: what an arrow click scrolls.
+    static constexpr double kRowTwips = 255;
 
     // viewportOuter includes Picture2's border, viewportInner is the area
     // Picture1 moves in.
@@ -64,21 +73,24 @@ public:
     // touching Picture1) when that size is too large to draw; otherwise Picture1
     // takes the zoomed size and must be repainted.
     bool applyZoomToPicture1();
-    // Both bars back to value 0 and the picture back to its top-left corner.
-    void resetScrollValues();
-    // Each bar is enabled exactly when the zoomed picture is larger than the viewport.
-    void updateScrollEnabled();
-    // The three above; returns whether Picture1 must be repainted.
-    bool redrawImage();
+    // The zoomed size, bars set up for it, and the picture placed so that the
+    // point of it that was at anchor (in viewport coordinates) stays there; no
+    // anchor keeps the viewport's centre. Returns whether Picture1 must be repainted.
+    bool redrawImage(std::optional<TwipsSize> anchor = std::nullopt);
 
-    // Puts Picture1 at 0, 0 and gives each bar its maximum and step for
+    // Puts Picture1 at 0, 0 and gives each bar its range and steps for
     // Picture1's current size.
     void setupScrollBars();
 
-    // Direction 0 zooms in by a quarter, anything else out. Returns true when the
-    // new factor was accepted; the caller then runs RedrawImage.
+    // Direction 0 zooms in to the next quarter, anything else out to the one
+    // before. Returns true when the new factor was accepted; the caller then
+    // runs RedrawImage.
     bool zoomStep(int direction);
     bool setZoom(float factor);
+    // The factor that shows an area of the unscaled picture (width x height
+    // twips, 0 for a side that need not fit) whole in the viewport, in whole per
+    // cent, from kMinFitZoom to kMaxZoom.
+    float fitZoom(double width, double height) const;
 
     // A bar's value changes (by the user or the program): Picture1 follows.
     // Nothing happens when the value is the one the bar already has.
@@ -126,11 +138,15 @@ private:
         int zoomed = 0;      // mZoomWidth / mZoomHeight
         int step = 0;        // mHScrollStep / mVScrollStep
         PreviewScrollBar bar;
+        // Where a bar value puts the picture: step twips a unit, never past the end.
+        float positionFor(int value) const;
     };
 
     Axis& axis(Orientation o) { return o == Orientation::Horizontal ? mH : mV; }
     const Axis& axis(Orientation o) const { return o == Orientation::Horizontal ? mH : mV; }
-    static void setupAxis(Axis& a);
+    static void setupAxis(Axis& a, float zoom);
+    // Puts the picture at pos, within what its bar can reach, and the bar's value with it.
+    static void placeAxis(Axis& a, double pos);
     static void dragAxis(Axis& a, float start, float pointer);
 
     Axis mH;

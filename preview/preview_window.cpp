@@ -5,22 +5,36 @@
 #include "app/prompt.h"
 #include "app/widgets/button_face.h"
 #include "app/widgets/cursor_file.h"
+#include "app/settings_store.h"
 #include "preview/picture_box.h"
 #include "preview/workbook_copy.h"
+#include "sheet/engine/format_ops.h"
+#include "sheet/render/page_print.h"
+#include "sheet/render/sheet_geometry.h"
+#include "sheet/xls/xls_io.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QWheelEvent>
 
+#include <cmath>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -29,7 +43,7 @@ using Orientation = PreviewGeometry::Orientation;
 
 // Layout of the window, in twips: left, top, width, height.
 constexpr double kClientWidth = 9840;
-constexpr double kClientHeight = 9390;
+constexpr double kClientHeight = 9900;
 constexpr TwipsSize kViewportOuter{9330, 7425};
 // Picture2's sunken border, each side.
 constexpr int kViewportBorderPx = 2;
@@ -53,6 +67,34 @@ TwipsSize viewportInner(const TwipsScale& scale) {
 TwipsSize naturalTwips(const QPicture& picture) {
     const QSize px = pictureNaturalSize(picture);
     return {px.width() * kPictureTwipsPerPixel, px.height() * kPictureTwipsPerPixel};
+}
+
+// The workbook a generation wrote, with the range its picture shows.
+struct PrintedSheet {
+    std::unique_ptr<sheet::Workbook> book;
+    sheet::CellRange range;
+    sheet::Sheet& sheet() const { return book->sheetAt(book->activeSheet); }
+};
+
+PrintedSheet readPrintedSheet(const QString& path) {
+    if (path.isEmpty())
+        throw std::runtime_error("There is no workbook to print.");
+    PrintedSheet out{sheet::xls::readFile(path.toStdString()), {}};
+    const auto used = sheet::om::usedArea(out.sheet());
+    if (!used)
+        throw std::runtime_error("The sheet is empty.");
+    out.range = *used;
+    return out;
+}
+
+void sayDone() {
+    prompt().message(QStringLiteral("Done."), QString(), Prompt::Icon::None, Prompt::Buttons::Ok, Prompt::Answer::Ok);
+}
+
+sheet::PageFit storedPageFit() {
+    return SettingsStore().read(settings::kPageLayout, settings::kPageLayoutOnePage) == settings::kPageLayoutPageWidth
+               ? sheet::PageFit::PageWidth
+               : sheet::PageFit::OnePage;
 }
 
 int buttonBits(Qt::MouseButtons buttons) {
@@ -121,8 +163,6 @@ void Form2::buildControls() {
     HScroll1->setGeometry(pixels(120, 7545, 9330, 255));
     for (QScrollBar* bar : {HScroll1, VScroll1}) {
         bar->setRange(0, 0);
-        bar->setSingleStep(1);
-        bar->setPageStep(1);
         // Dragging the thumb moves nothing until it is let go.
         bar->setTracking(false);
     }
@@ -134,27 +174,58 @@ void Form2::buildControls() {
     Frame1->setGeometry(pixels(120, 7860, 9600, 855));
 
     PushButton1 = new QPushButton(QStringLiteral("Zoom In"), Frame1);
-    PushButton1->setGeometry(pixels(240, 300, 4440, 405));
+    PushButton1->setGeometry(pixels(240, 300, 1800, 405));
     PushButton2 = new QPushButton(QStringLiteral("Zoom Out"), Frame1);
-    PushButton2->setGeometry(pixels(4800, 300, 4560, 405));
+    PushButton2->setGeometry(pixels(2160, 300, 1800, 405));
+    FitWidthButton = new QPushButton(QStringLiteral("Fit Width"), Frame1);
+    FitWidthButton->setGeometry(pixels(4080, 300, 1800, 405));
+    FitPageButton = new QPushButton(QStringLiteral("Fit Page"), Frame1);
+    FitPageButton->setGeometry(pixels(6000, 300, 1800, 405));
+    ZoomLevelLabel = new QLabel(Frame1);
+    ZoomLevelLabel->setObjectName(QStringLiteral("ZoomLevelLabel"));
+    ZoomLevelLabel->setGeometry(pixels(7920, 300, 1560, 405));
+    ZoomLevelLabel->setAlignment(Qt::AlignCenter);
+
+    auto* pageLayoutLabel = new QLabel(QStringLiteral("Page layout:"), this);
+    pageLayoutLabel->setGeometry(pixels(120, 8850, 1500, 405));
+    PageLayoutBox = new QComboBox(this);
+    PageLayoutBox->setObjectName(QStringLiteral("PageLayoutBox"));
+    PageLayoutBox->addItems(
+        {QLatin1String(settings::kPageLayoutOnePage), QLatin1String(settings::kPageLayoutPageWidth)});
+    PageLayoutBox->setGeometry(pixels(1680, 8850, 3120, 405));
+    pageLayoutLabel->setBuddy(PageLayoutBox);
+    PrintButton = new QPushButton(QStringLiteral("Print..."), this);
+    PrintButton->setGeometry(pixels(4920, 8850, 2340, 405));
+    SavePdfButton = new QPushButton(QStringLiteral("Save as PDF..."), this);
+    SavePdfButton->setGeometry(pixels(7380, 8850, 2340, 405));
+
     PushButton8 = new QPushButton(QStringLiteral("< Back"), this);
-    PushButton8->setGeometry(pixels(120, 8850, 4680, 405));
+    PushButton8->setGeometry(pixels(120, 9375, 4680, 405));
     PushButton6 = new QPushButton(QStringLiteral("Save Results To Excel File"), this);
-    PushButton6->setGeometry(pixels(4920, 8850, 4800, 405));
+    PushButton6->setGeometry(pixels(4920, 9375, 4800, 405));
 
     QFont buttonFont(QStringLiteral("Arial"));
     buttonFont.setPointSizeF(11.25);
     buttonFont.setBold(true);
-    const std::pair<QPushButton*, const char*> buttons[] = {{PushButton1, "PushButton1"},
-                                                            {PushButton2, "PushButton2"},
-                                                            {PushButton8, "PushButton8"},
-                                                            {PushButton6, "PushButton6"}};
+    const std::pair<QPushButton*, const char*> buttons[] = {
+        {PushButton1, "PushButton1"}, {PushButton2, "PushButton2"},       {PushButton8, "PushButton8"},
+        {PushButton6, "PushButton6"}, {FitWidthButton, "FitWidthButton"}, {FitPageButton, "FitPageButton"},
+        {PrintButton, "PrintButton"}, {SavePdfButton, "SavePdfButton"}};
     for (const auto& [button, name] : buttons) {
         button->setObjectName(QLatin1String(name));
         button->setFont(buttonFont);
+        // A click leaves the keyboard with the picture, so the arrow keys keep scrolling.
+        button->setFocusPolicy(Qt::TabFocus);
     }
+    PageLayoutBox->setFocusPolicy(Qt::TabFocus);
+    Picture2->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(Picture2);
+    Picture2->installEventFilter(this);
+    mViewportArea->installEventFilter(this);
+
     mPointer = new WindowPointer(*this);
-    mPointer->watchButtons({PushButton1, PushButton2, PushButton8, PushButton6});
+    mPointer->watchButtons({PushButton1, PushButton2, PushButton8, PushButton6, FitWidthButton, FitPageButton,
+                            PrintButton, SavePdfButton});
     mPointer->watchBackground({Frame1});
     // Moves over the viewport and the bars are not moves over the window's background.
     for (QWidget* child : {static_cast<QWidget*>(Picture2), static_cast<QWidget*>(HScroll1),
@@ -165,6 +236,25 @@ void Form2::buildControls() {
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
     connect(PushButton8, &QPushButton::clicked, this, [this] { PushButton8_Click(); });
+    connect(FitWidthButton, &QPushButton::clicked, this, [this] { FitWidthButton_Click(); });
+    connect(FitPageButton, &QPushButton::clicked, this, [this] { FitPageButton_Click(); });
+    connect(PrintButton, &QPushButton::clicked, this, [this] { PrintButton_Click(); });
+    connect(SavePdfButton, &QPushButton::clicked, this, [this] { SavePdfButton_Click(); });
+    connect(PageLayoutBox, &QComboBox::activated, this, [this] { PageLayoutBox_Change(); });
+
+    const auto shortcut = [this](const QKeySequence& keys, auto handler) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, handler);
+    };
+    shortcut(QKeySequence::ZoomIn, [this] { PushButton1_Click(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { PushButton1_Click(); }); // plus without Shift
+    shortcut(QKeySequence::ZoomOut, [this] { PushButton2_Click(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { SetZoom(1.0f); });
+    shortcut(QKeySequence::Print, [this] { PrintButton_Click(); });
+
+    choosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
 }
 
 // --- load and activation ---
@@ -224,7 +314,15 @@ void Form2::Form_Activate() {
     });
     trap.step(3, [&] { mGeometry.resetZoom(); });
     trap.step(6, [&] { RedrawImage(); });
-    trap.step(7, [&] { SetupScrollBars(); });
+    trap.step(7, [&] {
+        SetupScrollBars();
+        showZoomLevel();
+    });
+    // The layout this generation was printed with, and its pages.
+    trap.step(8, [&] {
+        PageLayoutBox->setCurrentIndex(storedPageFit() == sheet::PageFit::PageWidth ? 1 : 0);
+        updatePageBreaks();
+    });
     mSetupPending = false;
 }
 
@@ -254,25 +352,24 @@ void Form2::showEvent(QShowEvent* event) {
 // --- zoom and scrolling ---
 
 void Form2::RedrawImage() {
+    RedrawImage(std::nullopt);
+}
+
+void Form2::RedrawImage(std::optional<TwipsSize> anchor) {
     ErrorTrap trap(location("RedrawImage"));
     bool repaint = false;
-    trap.step(1, [&] { repaint = mGeometry.applyZoomToPicture1(); });
+    trap.step(1, [&] { repaint = mGeometry.redrawImage(anchor); });
     if (!repaint)
         return;
-    trap.step(3, [&] { syncPicture1Position(); });
     trap.step(4, [&] {
         Picture1->drawStretched(
             mZoomOri, mScale.toPixels(TwipsSize{double(mGeometry.zoomWidth()), double(mGeometry.zoomHeight())}));
     });
     trap.step(5, [&] { setMousePointer(MousePointer::Default); });
     trap.step(6, [&] {
-        mGeometry.resetScrollValues();
         syncScrollBars();
         syncPicture1Position();
-    });
-    trap.step(7, [&] {
-        mGeometry.updateScrollEnabled();
-        syncScrollBars();
+        showZoomLevel();
     });
 }
 
@@ -282,14 +379,32 @@ void Form2::SetupScrollBars() {
     syncScrollBars();
 }
 
-void Form2::ZoomStep(int direction) {
-    const float increment = PreviewGeometry::kZoomIncrement;
-    SetZoom(direction == 0 ? mGeometry.zoom() + increment : mGeometry.zoom() - increment);
+void Form2::ZoomStep(int direction, std::optional<TwipsSize> anchor) {
+    if (mGeometry.zoomStep(direction))
+        RedrawImage(anchor);
 }
 
-void Form2::SetZoom(float factor) {
+void Form2::SetZoom(float factor, std::optional<TwipsSize> anchor) {
     if (mGeometry.setZoom(factor))
-        RedrawImage();
+        RedrawImage(anchor);
+}
+
+void Form2::showZoomLevel() {
+    ZoomLevelLabel->setText(QString::number(std::lround(mGeometry.zoom() * 100.0)) + QLatin1Char('%'));
+}
+
+void Form2::FitWidthButton_Click() {
+    ErrorTrap trap(location("FitWidthButton_Click"));
+    trap.step(1, [&] { SetZoom(mGeometry.fitZoom(mGeometry.origWidth(), 0)); });
+}
+
+void Form2::FitPageButton_Click() {
+    ErrorTrap trap(location("FitPageButton_Click"));
+    // One printed page whole; without known pages, the whole sheet.
+    trap.step(1, [&] {
+        const double height = mTallestPage > 0 ? mTallestPage * kPictureTwipsPerPixel : mGeometry.origHeight();
+        SetZoom(mGeometry.fitZoom(mGeometry.origWidth(), height));
+    });
 }
 
 void Form2::PushButton1_Click() {
@@ -338,6 +453,8 @@ void Form2::syncScrollBars() {
     for (const auto& [bar, model] : bars) {
         const QSignalBlocker blocker(bar);
         bar->setRange(0, model->maximum);
+        bar->setSingleStep(model->singleStep);
+        bar->setPageStep(model->pageStep);
         bar->setValue(model->value);
         bar->setEnabled(model->enabled);
     }
@@ -378,6 +495,19 @@ void Form2::Picture1_MouseUp(int /*button*/, int /*shift*/, float /*x*/, float /
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Wheel && (watched == Picture1 || watched == Picture2 || watched == mViewportArea)) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint delta = wheel->angleDelta();
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const QPointF at = static_cast<QWidget*>(watched)->mapTo(mViewportArea, wheel->position());
+            wheelZoom(delta.y(), at);
+        } else if (delta.x() != 0 || (wheel->modifiers() & Qt::ShiftModifier)) {
+            wheelScroll(HScroll1, delta.x() != 0 ? delta.x() : delta.y());
+        } else {
+            wheelScroll(VScroll1, delta.y());
+        }
+        return true;
+    }
     if (watched == Picture1 && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
                                 type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -395,6 +525,139 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void Form2::wheelScroll(QScrollBar* bar, int delta) {
+    // Three rows a notch, as wheels scroll everywhere else.
+    const int units = static_cast<int>(std::lround(delta / 120.0 * 3 * bar->singleStep()));
+    bar->setValue(bar->value() - units);
+}
+
+void Form2::wheelZoom(int delta, QPointF pointer) {
+    mWheelZoomDelta += delta;
+    const TwipsSize anchor{mScale.toTwips(pointer.x()), mScale.toTwips(pointer.y())};
+    // Fine-grained wheels send small turns; a step comes with each whole notch.
+    while (std::abs(mWheelZoomDelta) >= 120) {
+        const int direction = mWheelZoomDelta > 0 ? 0 : 1;
+        mWheelZoomDelta += direction == 0 ? -120 : 120;
+        ErrorTrap trap(location(direction == 0 ? "PushButton1_Click" : "PushButton2_Click"));
+        trap.step(1, [&] { ZoomStep(direction, anchor); });
+    }
+}
+
+void Form2::keyPressEvent(QKeyEvent* event) {
+    using Action = QAbstractSlider::SliderAction;
+    struct KeyAction {
+        int key;
+        QScrollBar* bar;
+        Action action;
+    };
+    const KeyAction actions[] = {
+        {Qt::Key_Up, VScroll1, Action::SliderSingleStepSub},   {Qt::Key_Down, VScroll1, Action::SliderSingleStepAdd},
+        {Qt::Key_Left, HScroll1, Action::SliderSingleStepSub}, {Qt::Key_Right, HScroll1, Action::SliderSingleStepAdd},
+        {Qt::Key_PageUp, VScroll1, Action::SliderPageStepSub}, {Qt::Key_PageDown, VScroll1, Action::SliderPageStepAdd},
+        {Qt::Key_Home, VScroll1, Action::SliderToMinimum},     {Qt::Key_End, VScroll1, Action::SliderToMaximum},
+    };
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        for (const KeyAction& a : actions) {
+            if (event->key() == a.key) {
+                a.bar->triggerAction(a.action);
+                return;
+            }
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// --- pages, printing and PDF ---
+
+void Form2::updatePageBreaks() {
+    mPageBreaks.clear();
+    mTallestPage = 0;
+    if (!mExcelFile.isEmpty() && FileExists(mExcelFile)) {
+        try {
+            const PrintedSheet printed = readPrintedSheet(mExcelFile);
+            const sheet::Sheet& sh = printed.sheet();
+            const sheet::PrintLayout layout = sheet::layoutPages(sh, printed.range, sheet::pageLayoutOf(sh.pageSetup));
+            const sheet::SheetGeometry geometry(sh, printed.range);
+            for (const sheet::PrintedPage& page : layout.pages) {
+                if (page.firstRow != printed.range.firstRow)
+                    mPageBreaks.push_back(geometry.rowY(page.firstRow) - 1);
+                mTallestPage = std::max(mTallestPage, geometry.rowY(page.lastRow + 1) - geometry.rowY(page.firstRow));
+            }
+        } catch (const std::exception&) {
+            // A workbook that cannot be read has no pages to show; printing says why.
+            mPageBreaks.clear();
+            mTallestPage = 0;
+        }
+    }
+    Picture1->setPageBreaks(mPageBreaks);
+}
+
+void Form2::PrintButton_Click() {
+    ErrorTrap trap(location("PrintButton_Click"));
+    trap.step(1, [&] {
+        const PrintedSheet printed = readPrintedSheet(mExcelFile);
+        const sheet::Sheet& sh = printed.sheet();
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(QString::fromStdString(sh.name));
+        printer.setCreator(QStringLiteral("Quorvel Tabwright"));
+        printer.setPageLayout(sheet::pageLayoutOf(sh.pageSetup));
+        if (!choosePrinter || !choosePrinter(printer))
+            return;
+        // The paper the user chose in the dialog, with the sheet's own fit.
+        QPageLayout paper = printer.pageLayout();
+        paper.setMode(QPageLayout::StandardMode);
+        const sheet::PrintLayout layout = sheet::layoutPages(sh, printed.range, paper);
+        if (!sheet::printPages(printer, *printed.book, sh, layout))
+            throw std::runtime_error("The printer could not print the sheet.");
+    });
+}
+
+bool Form2::mayOverwrite(const QString& name) {
+    if (!FileExists(name))
+        return true;
+    return prompt().message(QStringLiteral("Are you sure you wish to overwrite ") + name + QStringLiteral(" ?"),
+                            QString(), Prompt::Icon::None, Prompt::Buttons::YesNo,
+                            Prompt::Answer::Yes) == Prompt::Answer::Yes;
+}
+
+void Form2::SavePdfButton_Click() {
+    ErrorTrap trap(location("SavePdfButton_Click"));
+    QString name;
+    trap.step(1, [&] {
+        name = prompt().saveFileName(QStringLiteral("Save as PDF"), QStringLiteral("PDF Files (*.pdf)|*.pdf|"));
+        if (!name.isEmpty() && !mayOverwrite(name))
+            name.clear();
+    });
+    if (name.isEmpty())
+        return;
+    trap.step(2, [&] {
+        const PrintedSheet printed = readPrintedSheet(mExcelFile);
+        writeFileReplacing(name, sheet::pdfOf(*printed.book, printed.sheet(), printed.range));
+    });
+    if (trap.failures() > 0)
+        return;
+    trap.step(3, [&] { sayDone(); });
+}
+
+void Form2::PageLayoutBox_Change() {
+    ErrorTrap trap(location("PageLayoutBox_Change"));
+    const sheet::PageFit fit = PageLayoutBox->currentIndex() == 1 ? sheet::PageFit::PageWidth : sheet::PageFit::OnePage;
+    trap.step(1, [&] {
+        SettingsStore store;
+        store.write(settings::kPageLayout, PageLayoutBox->currentText());
+        store.sync();
+    });
+    // The workbook prints the same way: its page setup changes, nothing else.
+    trap.step(2, [&] {
+        if (mExcelFile.isEmpty() || !FileExists(mExcelFile))
+            return;
+        PrintedSheet printed = readPrintedSheet(mExcelFile);
+        sheet::applyPageFit(printed.sheet().pageSetup, fit);
+        sheet::xls::writeFile(*printed.book, mExcelFile.toStdString());
+    });
+    trap.step(3, [&] { updatePageBreaks(); });
+}
+
 // --- save, back and close ---
 
 void Form2::PushButton6_Click() {
@@ -405,16 +668,8 @@ void Form2::PushButton6_Click() {
         name = prompt().saveFileName(QStringLiteral("Save File"), QStringLiteral("Excel Files (*.xls)|*.xls|"));
     });
     trap.step(6, [&] {
-        if (name.isEmpty())
-            return;
-        if (FileExists(name)) {
-            overwrite =
-                prompt().message(QStringLiteral("Are you sure you wish to overwrite ") + name + QStringLiteral(" ?"),
-                                 QString(), Prompt::Icon::None, Prompt::Buttons::YesNo,
-                                 Prompt::Answer::Yes) == Prompt::Answer::Yes;
-        } else {
-            overwrite = true;
-        }
+        if (!name.isEmpty())
+            overwrite = mayOverwrite(name);
     });
     // The old file is not deleted first: the copy replaces it in one step, so a
     // failed copy leaves it as it was.
@@ -425,10 +680,7 @@ void Form2::PushButton6_Click() {
     // After an error report, "Done." would claim a save that did not happen.
     if (trap.failures() > 0)
         return;
-    trap.step(8, [&] {
-        prompt().message(QStringLiteral("Done."), QString(), Prompt::Icon::None, Prompt::Buttons::Ok,
-                         Prompt::Answer::Ok);
-    });
+    trap.step(8, [&] { sayDone(); });
 }
 
 void Form2::PushButton8_Click() {

@@ -1,8 +1,9 @@
 #pragma once
 
 // Form2, the preview window: shows the picture of the generated sheet with zoom,
-// scroll bars and drag-to-pan, saves the temporary workbook under a name the
-// user picks, or goes back to the main window.
+// scroll bars, drag-to-pan and the page breaks of its print, prints it or saves
+// it as PDF, saves the temporary workbook under a name the user picks, or goes
+// back to the main window.
 //
 //     Form2 preview;                          // Form_Load
 //     preview.setMainWindow(&mainWindow);
@@ -12,7 +13,9 @@
 //     preview.show();                         // Form_Activate sets up the view
 //
 // Every position and size is kept in twips in a PreviewGeometry; the widgets
-// follow it.
+// follow it. Keys: Ctrl+plus, Ctrl+minus and Ctrl+0 zoom in, out and to 100 %,
+// as Ctrl+wheel does about the pointer; the wheel, the arrow keys, Page Up and
+// Page Down, Home and End scroll; Ctrl+P prints.
 
 #include "app/mouse_pointer.h"
 #include "app/widgets/window_pointer.h"
@@ -27,10 +30,14 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class PictureBox;
+class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
+class QPrinter;
 class QPushButton;
 class QScrollBar;
 
@@ -49,6 +56,10 @@ public:
     std::function<void()> beforeProgramEnds;
     // Ends the program; by default leaves the application's event loop.
     std::function<void()> endProgram;
+
+    // Asks which printer to print to and how; false when the user cancels. By
+    // default the system print dialog; tests print to a file instead.
+    std::function<bool(QPrinter&)> choosePrinter;
 
     // The window "< Back" shows.
     void setMainWindow(QWidget* window) { mMainWindow = window; }
@@ -70,6 +81,8 @@ public:
     const std::optional<QCursor>& handCursor() const { return mPointer->handCursor(); }
 
     const PreviewGeometry& previewGeometry() const { return mGeometry; }
+    // Where printed pages after the first begin, in pixels of the unscaled picture.
+    const std::vector<int>& pageBreaks() const { return mPageBreaks; }
     const TwipsScale& twipsScale() const { return mScale; }
 
     // --- event handlers ---
@@ -78,6 +91,11 @@ public:
     void PushButton2_Click();
     void PushButton6_Click();
     void PushButton8_Click();
+    void FitWidthButton_Click();
+    void FitPageButton_Click();
+    void PrintButton_Click();
+    void SavePdfButton_Click();
+    void PageLayoutBox_Change();
     void HScroll1_Change();
     void VScroll1_Change();
     // button and shift are bit sets (left 1, right 2, middle 4; shift 1, ctrl 2,
@@ -98,19 +116,38 @@ public:
     QPushButton* PushButton2 = nullptr;
     QPushButton* PushButton8 = nullptr;
     QPushButton* PushButton6 = nullptr;
+    QPushButton* FitWidthButton = nullptr;
+    QPushButton* FitPageButton = nullptr;
+    QLabel* ZoomLevelLabel = nullptr;   // the zoom factor in per cent
+    QComboBox* PageLayoutBox = nullptr; // "One page" or "Fit to page width", kept in the settings
+    QPushButton* PrintButton = nullptr;
+    QPushButton* SavePdfButton = nullptr;
 
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Load();
     void buildControls();
+    // Zooms about anchor (viewport twips); none keeps the viewport's centre.
+    void RedrawImage(std::optional<TwipsSize> anchor);
     void SetupScrollBars();
-    void ZoomStep(int direction);
-    void SetZoom(float factor);
+    void ZoomStep(int direction, std::optional<TwipsSize> anchor = std::nullopt);
+    void SetZoom(float factor, std::optional<TwipsSize> anchor = std::nullopt);
+    void showZoomLevel();
+    // The page breaks of the workbook's print, read from mExcelFile; none when it
+    // cannot be read.
+    void updatePageBreaks();
+    // Scrolls by whole wheel notches of delta (120 each), three rows a notch.
+    void wheelScroll(QScrollBar* bar, int delta);
+    // Zooms one step a notch about the pointer, at pointer (viewport pixels).
+    void wheelZoom(int delta, QPointF pointer);
+    // Asks before a save replaces an existing file; true when the save may go on.
+    bool mayOverwrite(const QString& name);
 
     // Moves Picture1 and sets the bars to what mGeometry holds.
     void syncPicture1Position();
@@ -127,4 +164,7 @@ private:
     WindowPointer* mPointer = nullptr; // owned by the window
     QWidget* mViewportArea = nullptr;  // Picture2's inside, where Picture1 moves
     QPointer<QWidget> mMainWindow;
+    std::vector<int> mPageBreaks;
+    int mTallestPage = 0;    // pixels of the unscaled picture; 0 when no pages are known
+    int mWheelZoomDelta = 0; // wheel turns towards the next zoom step
 };

@@ -41,3 +41,10 @@ void copyFileReplacing(const QString& source, const QString& target) {
     if (!out.commit())
         fail(QStringLiteral("Cannot write ") + target + QStringLiteral(": ") + out.errorString());
 }
+
+void writeFileReplacing(const QString& target, const QByteArray& bytes) {
+    refuseSymbolicLink(target);
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        fail(QStringLiteral("Cannot write ") + target + QStringLiteral(": ") + out.errorString());
+}

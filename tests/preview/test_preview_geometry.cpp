@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 using O = PreviewGeometry::Orientation;
 
 namespace {
@@ -28,9 +30,9 @@ void zoomButton(PreviewGeometry& g, int direction) {
         g.redrawImage();
 }
 
-// A picture whose outer width is 1000 twips more than the viewport's: bar maximum 100, step 10.
+// A picture 1000 twips wider than the inside of the viewport: bar maximum 100, step 10.
 PreviewGeometry wideByThousand() {
-    return setUpFor(kOuter.width + 1000 + 2, 5000);
+    return setUpFor(kInner.width + 1000 + 2, 5000);
 }
 
 } // namespace
@@ -70,7 +72,8 @@ private slots:
         QCOMPARE(g.vScroll().value, 0);
     }
 
-    // Picture1's outer width minus the viewport's outer width decides the range.
+    // What the picture has beyond the inside of the viewport decides the range,
+    // and the last value shows the picture's last pixel.
     void scrollRangeFollowsHowMuchWiderThePictureIs_data() {
         QTest::addColumn<double>("wider");
         QTest::addColumn<bool>("enabled");
@@ -80,45 +83,64 @@ private slots:
         QTest::newRow("as wide") << 0.0 << false << 0 << 0;
         QTest::newRow("1 wider") << 1.0 << true << 1 << 1;
         QTest::newRow("100 wider") << 100.0 << true << 100 << 1;
-        QTest::newRow("101 wider") << 101.0 << true << 10 << 10;
-        QTest::newRow("1005 wider, 100.5 to even") << 1005.0 << true << 100 << 10;
-        QTest::newRow("1015 wider, 101.5 to even") << 1015.0 << true << 102 << 10;
+        QTest::newRow("101 wider") << 101.0 << true << 11 << 10;
+        QTest::newRow("1005 wider") << 1005.0 << true << 101 << 10;
+        QTest::newRow("1010 wider") << 1010.0 << true << 101 << 10;
     }
     void scrollRangeFollowsHowMuchWiderThePictureIs() {
         QFETCH(double, wider);
         QFETCH(bool, enabled);
         QFETCH(int, maximum);
         QFETCH(int, step);
-        const PreviewGeometry h = setUpFor(kOuter.width + wider + 2, 1000);
-        QCOMPARE(h.picture1Width(), float(kOuter.width + wider));
+        PreviewGeometry h = setUpFor(kInner.width + wider + 2, 1000);
+        QCOMPARE(h.picture1Width(), float(kInner.width + wider));
         QCOMPARE(h.hScroll().enabled, enabled);
         QCOMPARE(h.hScroll().maximum, maximum);
         QCOMPARE(h.hScrollStep(), step);
         QVERIFY(!h.vScroll().enabled);
+        h.setScrollValue(O::Horizontal, maximum);
+        QCOMPARE(h.picture1Left(), float(enabled ? -wider : 0));
 
-        const PreviewGeometry v = setUpFor(1000, kOuter.height + wider + 2);
+        PreviewGeometry v = setUpFor(1000, kInner.height + wider + 2);
         QCOMPARE(v.vScroll().enabled, enabled);
         QCOMPARE(v.vScroll().maximum, maximum);
         QCOMPARE(v.vScrollStep(), step);
         QVERIFY(!v.hScroll().enabled);
+        v.setScrollValue(O::Vertical, maximum);
+        QCOMPARE(v.picture1Top() + v.picture1Height(), float(enabled ? kInner.height : v.picture1Height()));
     }
 
     void aPictureTooTallForSixteenBitsMovesFurtherPerUnit() {
-        // 392575 twips more than the viewport: 39257.5 units of 10 do not fit.
-        const PreviewGeometry g = setUpFor(1000, 400000);
+        // 392633 twips beyond the viewport: 39264 units of 10 do not fit.
+        PreviewGeometry g = setUpFor(1000, 400000);
         QCOMPARE(g.vScrollStep(), 100);
-        QCOMPARE(g.vScroll().maximum, 3926);
+        QCOMPARE(g.vScroll().maximum, 3927);
+        g.setScrollValue(O::Vertical, 3927);
+        QCOMPARE(g.picture1Top(), float(kInner.height - 399998));
     }
 
-    void zoomStopsAtBothEnds() {
-        PreviewGeometry g = setUpFor(2000, 1500);
-        QVERIFY(g.setZoom(3.75f));
+    // An arrow click moves about one row at the current zoom, a click in the
+    // track a viewport.
+    void barStepsAreARowAndAPage() {
+        PreviewGeometry g = setUpFor(20000, 60000);
+        QCOMPARE(g.vScrollStep(), 10);
+        QCOMPARE(g.vScroll().singleStep, 26); // 255 twips
+        QCOMPARE(g.vScroll().pageStep, 736);  // 7365 twips
+        QCOMPARE(g.hScroll().pageStep, 927);
+        QVERIFY(g.setZoom(2.0f));
         g.redrawImage();
-        const int width = g.zoomWidth();
-        QCOMPARE(width, int(1998 * 3.75));
+        QCOMPARE(g.vScroll().singleStep, 51);
+        QCOMPARE(g.vScroll().pageStep, 736);
+    }
+
+    void zoomStepsThroughTheQuartersFromAQuarterToFour() {
+        PreviewGeometry g = setUpFor(2000, 1500);
+        QVERIFY(g.setZoom(4.0f));
+        g.redrawImage();
+        QCOMPARE(g.zoomWidth(), 1998 * 4);
         QVERIFY(!g.zoomStep(0));
-        QCOMPARE(g.zoom(), 3.75f);
-        QCOMPARE(g.zoomWidth(), width);
+        QCOMPARE(g.zoom(), 4.0f);
+        QCOMPARE(g.zoomWidth(), 1998 * 4);
 
         QVERIFY(g.setZoom(0.25f));
         g.redrawImage();
@@ -128,95 +150,83 @@ private slots:
         QCOMPARE(g.picture1Width(), 499.0f);
 
         QVERIFY(!g.setZoom(0.0f));
-        QVERIFY(!g.setZoom(4.0f));
+        QVERIFY(!g.setZoom(0.05f));
+        QVERIFY(!g.setZoom(4.25f));
     }
 
-    void zoomThatWouldBeTooWideFallsBackToOneAndKeepsTheDisplay() {
-        PreviewGeometry g = setUpFor(5000, 3000);
-        for (int i = 0; i < 7; ++i) // 1.25 ... 2.75
+    // A phone list is wider than 14000 twips at 1.5 and taller than 10000 past
+    // 40 rows: zooming must still work both ways.
+    void zoomWorksOnAWideLongList() {
+        PreviewGeometry g = setUpFor(12900, 60000);
+        for (const float expected : {1.25f, 1.5f, 1.75f, 2.0f}) {
             zoomButton(g, 0);
-        QCOMPARE(g.zoom(), 2.75f);
-        QCOMPARE(g.picture1Width(), float(int(4998 * 2.75)));
-        const float shownWidth = g.picture1Width();
-        const float shownHeight = g.picture1Height();
+            QCOMPARE(g.zoom(), expected);
+            QCOMPARE(g.zoomWidth(), int(12898 * expected));
+            QCOMPARE(g.picture1Height(), float(int(59998 * expected)));
+        }
+        for (int i = 0; i < 7; ++i)
+            zoomButton(g, 1);
+        QCOMPARE(g.zoom(), 0.25f);
+        QCOMPARE(g.picture1Width(), float(int(12898 * 0.25)));
+    }
 
-        QVERIFY(g.zoomStep(0)); // 3.0: 14994 wide
-        QVERIFY(!g.redrawImage());
-        QCOMPARE(g.zoom(), 1.0f);
-        QCOMPARE(g.zoomWidth(), 4998);
-        QCOMPARE(g.zoomHeight(), 2998);
-        QCOMPARE(g.picture1Width(), shownWidth);
-        QCOMPARE(g.picture1Height(), shownHeight);
+    void zoomPastTheLargestPictureIsRefused() {
+        PreviewGeometry g = setUpFor(2000, PreviewGeometry::kMaxZoomSide / 2.0);
+        QVERIFY(g.setZoom(2.0f));
+        QVERIFY(!g.setZoom(2.25f));
+        QCOMPARE(g.zoom(), 2.0f);
+    }
 
+    // Fit Width and Fit Page in whole per cent; a page smaller than the viewport
+    // is fitted up to 400 %, a long one down to 10 %, and the next step from
+    // there is the next quarter.
+    void fitZoomShowsTheAreaWhole() {
+        PreviewGeometry g = setUpFor(12900, 60000);
+        QCOMPARE(g.fitZoom(12898, 0), 0.71f); // 9270 / 12898 = 0.7187
+        QCOMPARE(g.fitZoom(12898, 8000), 0.71f);
+        QCOMPARE(g.fitZoom(12898, 20000), 0.36f);
+        QCOMPARE(g.fitZoom(1000, 1000), 4.0f);
+        QCOMPARE(g.fitZoom(12898, 400000), 0.10f);
+        QVERIFY(g.setZoom(g.fitZoom(12898, 20000)));
         QVERIFY(g.zoomStep(0));
-        QCOMPARE(g.zoom(), 1.25f);
-        QVERIFY(g.redrawImage());
-        QCOMPARE(g.picture1Width(), float(int(4998 * 1.25)));
+        QCOMPARE(g.zoom(), 0.5f);
+        QVERIFY(g.setZoom(0.36f));
+        QVERIFY(g.zoomStep(1));
+        QCOMPARE(g.zoom(), 0.25f);
+        QVERIFY(g.setZoom(0.12f));
+        QVERIFY(!g.zoomStep(1));
+        QVERIFY(g.zoomStep(0));
+        QCOMPARE(g.zoom(), 0.25f);
     }
 
-    void zoomThatWouldBeTooHighFallsBackToOne() {
-        PreviewGeometry g = setUpFor(3000, 4000);
-        QVERIFY(g.setZoom(2.5f));
-        QVERIFY(g.redrawImage()); // 9995 high
-        QVERIFY(g.setZoom(2.75f));
-        QVERIFY(!g.redrawImage()); // 10994 high
-        QCOMPARE(g.zoom(), 1.0f);
-        QCOMPARE(g.picture1Height(), 9995.0f);
-    }
+    // The point at the anchor (the viewport's centre unless given) stays there.
+    void zoomKeepsTheAnchorInPlace() {
+        PreviewGeometry g = setUpFor(20000, 60000);
+        g.setScrollValue(O::Horizontal, 300);
+        g.setScrollValue(O::Vertical, 2000);
+        const double cx = kInner.width / 2, cy = kInner.height / 2;
+        const double px = cx - g.picture1Left(), py = cy - g.picture1Top(); // picture point at the centre
+        zoomButton(g, 0);
+        QVERIFY(std::fabs((cx - g.picture1Left()) - px * 1.25) <= 10);
+        QVERIFY(std::fabs((cy - g.picture1Top()) - py * 1.25) <= 10);
+        QCOMPARE(g.picture1Left(), -float(g.hScrollStep() * g.hScroll().value));
 
-    void aPictureTooLargeAtOneIsNotRedrawnAtSetUp() {
-        PreviewGeometry g(kOuter, kInner);
-        g.autoSizePicture1({15000, 5000});
-        g.copyToZoomOri();
-        g.resetZoom();
-        QVERIFY(!g.redrawImage());
-        g.setupScrollBars();
-        QCOMPARE(g.zoom(), 1.0f);
-        QCOMPARE(g.picture1Width(), 15000.0f); // as loaded, not 14998
-        QCOMPARE(g.hScroll().maximum, 567);    // (15000 - 9330) / 10
-        QCOMPARE(g.hScrollStep(), 10);
-        QVERIFY(!g.vScroll().enabled);
-        QVERIFY(!g.zoomStep(0) || !g.redrawImage()); // 1.25 is too wide as well
-        QCOMPARE(g.picture1Width(), 15000.0f);
-    }
+        // About the pointer, in the top-left corner: the corner stays put.
+        PreviewGeometry c = setUpFor(20000, 60000);
+        QVERIFY(c.setZoom(2.0f));
+        c.redrawImage(TwipsSize{0, 0});
+        QCOMPARE(c.picture1Left(), 0.0f);
+        QCOMPARE(c.picture1Top(), 0.0f);
 
-    void zoomKeepsTheSetUpRangesAndResetsValues() {
-        PreviewGeometry g = setUpFor(kOuter.width + 1000 + 2, kOuter.height + 500 + 2);
-        g.setScrollValue(O::Horizontal, 50);
-        g.setScrollValue(O::Vertical, 20);
-        QCOMPARE(g.picture1Left(), -500.0f);
-        QCOMPARE(g.picture1Top(), -200.0f);
-        zoomButton(g, 1); // 0.75: smaller than the viewport both ways
-        QCOMPARE(g.hScroll().value, 0);
-        QCOMPARE(g.vScroll().value, 0);
-        QCOMPARE(g.picture1Left(), 0.0f);
-        QCOMPARE(g.picture1Top(), 0.0f);
-        QCOMPARE(g.hScroll().maximum, 100);
-        QCOMPARE(g.vScroll().maximum, 50);
-        QCOMPARE(g.hScrollStep(), 10);
-        QVERIFY(!g.hScroll().enabled);
-        QVERIFY(!g.vScroll().enabled);
-
-        // A picture that fitted at set-up gets enabled bars without a range when zoomed in.
-        PreviewGeometry small = setUpFor(8000, 6000);
-        QVERIFY(!small.hScroll().enabled);
-        zoomButton(small, 0); // 9997 x 7497: larger than the inner viewport
-        QVERIFY(small.hScroll().enabled);
-        QVERIFY(small.vScroll().enabled);
-        QCOMPARE(small.hScroll().maximum, 0);
-        QCOMPARE(small.hScrollStep(), 0);
-    }
-
-    void zoomBringsADroppedPictureBackToTheCorner() {
-        // Dragged to the far left, past 100 per cent: the bar stays at 0.
-        PreviewGeometry g = wideByThousand();
-        g.mouseDown(5000, 100);
-        g.mouseMove(true, 0, 100);
-        g.mouseUp();
-        QCOMPARE(g.hScroll().value, 0);
-        QVERIFY(g.picture1Left() < 0);
+        // Zoomed out until it fits: back at the corner, bars off.
         zoomButton(g, 1);
+        zoomButton(g, 1);
+        zoomButton(g, 1);
+        zoomButton(g, 1);
+        QCOMPARE(g.zoom(), 0.25f);
         QCOMPARE(g.picture1Left(), 0.0f);
+        QVERIFY(!g.hScroll().enabled);
+        QVERIFY(g.vScroll().enabled);
     }
 
     void aSecondSetUpStartsAfresh() {
@@ -273,7 +283,7 @@ private slots:
     }
 
     void barValueMovesThePictureByItsStep() {
-        PreviewGeometry g = setUpFor(kOuter.width + 60 + 2, kOuter.height + 5000 + 2);
+        PreviewGeometry g = setUpFor(kInner.width + 60 + 2, kInner.height + 5000 + 2);
         QCOMPARE(g.hScrollStep(), 1);
         g.setScrollValue(O::Horizontal, 7);
         QCOMPARE(g.picture1Left(), -7.0f);
@@ -313,9 +323,8 @@ private slots:
         PreviewGeometry g = setUpFor(20000, 15000);
         g.mouseDown(15000, 12000);
         g.mouseMove(true, 0, 0);
-        // Too large to redraw, so at the size it was loaded.
-        QCOMPARE(g.picture1Left(), float(kInner.width - 20000));
-        QCOMPARE(g.picture1Top(), float(kInner.height - 15000));
+        QCOMPARE(g.picture1Left(), float(kInner.width - 19998));
+        QCOMPARE(g.picture1Top(), float(kInner.height - 14998));
     }
 
     void pressedPointStaysUnderThePointer() {
@@ -342,16 +351,16 @@ private slots:
         QCOMPARE(g.picture1Left(), -240.0f);
     }
 
-    void releasePastOneHundredPercentLeavesThePictureWhereDropped() {
+    void dragToTheFarEndReachesTheLastPixel() {
         PreviewGeometry g = wideByThousand();
         g.setScrollValue(O::Horizontal, 50);
         g.mouseDown(5000, 100);
         g.mouseMove(true, 0, 100);
-        const float limit = float(kInner.width - (kOuter.width + 1000));
-        QCOMPARE(g.picture1Left(), limit); // -1060: 106 per cent of the outer difference
+        QCOMPARE(g.picture1Left(), -1000.0f);
+        QCOMPARE(g.releasePercent(O::Horizontal).value_or(-1), 100);
         g.mouseUp();
-        QCOMPARE(g.hScroll().value, 50);
-        QCOMPARE(g.picture1Left(), limit);
+        QCOMPARE(g.hScroll().value, 100);
+        QCOMPARE(g.picture1Left(), -1000.0f);
     }
 
     void aPictureThatFitsHoldsStillWhileTheOtherWayMoves() {
@@ -367,15 +376,13 @@ private slots:
     }
 
     void aPictureAsWideAsTheViewportLeavesItsBarAlone() {
-        // As wide as the outside of the viewport, 60 twips wider than its inside.
-        PreviewGeometry g = setUpFor(kOuter.width + 2, kOuter.height + 1000 + 2);
+        PreviewGeometry g = setUpFor(kInner.width + 2, kInner.height + 1000 + 2);
         g.mouseDown(5000, 5000);
         g.mouseMove(true, 4900, 4763);
-        QCOMPARE(g.picture1Left(), -60.0f);
+        QCOMPARE(g.picture1Left(), 0.0f);
         QVERIFY(!g.releasePercent(O::Horizontal));
         g.mouseUp();
         QCOMPARE(g.hScroll().value, 0);
-        QCOMPARE(g.picture1Left(), -60.0f);
         QCOMPARE(g.vScroll().value, 24);
         QCOMPARE(g.picture1Top(), -240.0f);
     }

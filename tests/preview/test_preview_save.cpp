@@ -1,6 +1,7 @@
 #include "preview/preview_window.h"
 #include "preview/workbook_copy.h"
 #include "preview_test_support.h"
+#include "isolated_settings.h"
 #include "scripted_prompt.h"
 
 #include <QDir>
@@ -313,5 +314,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPreviewSave)
+TABWRIGHT_ISOLATED_TEST_MAIN(TestPreviewSave)
 #include "test_preview_save.moc"

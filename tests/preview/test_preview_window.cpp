@@ -2,13 +2,17 @@
 #include "preview/picture_box.h"
 #include "preview/preview_window.h"
 #include "preview_test_support.h"
+#include "isolated_settings.h"
 #include "scripted_prompt.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtEndian>
 #include <QtTest>
 
@@ -75,7 +79,7 @@ private slots:
     void windowHasItsFixedLayout() {
         Form2 form(mFolder.path());
         QCOMPARE(form.windowTitle(), QStringLiteral("Quorvel Tabwright"));
-        QCOMPARE(form.size(), QSize(656, 626));
+        QCOMPARE(form.size(), QSize(656, 660));
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(form.Picture2->geometry(), QRect(8, 8, 622, 495));
@@ -83,17 +87,19 @@ private slots:
         QCOMPARE(form.HScroll1->geometry(), QRect(8, 503, 622, 17));
         QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom:"));
         QCOMPARE(form.PushButton1->parentWidget(), form.Frame1);
-        QCOMPARE(form.PushButton2->geometry(), QRect(320, 20, 304, 27));
+        QCOMPARE(form.PushButton2->geometry(), QRect(144, 20, 120, 27));
+        QCOMPARE(form.FitPageButton->parentWidget(), form.Frame1);
+        QCOMPARE(form.PageLayoutBox->count(), 2);
+        QCOMPARE(form.PageLayoutBox->itemText(0), QStringLiteral("One page"));
+        QCOMPARE(form.PageLayoutBox->itemText(1), QStringLiteral("Fit to page width"));
+        QCOMPARE(form.PrintButton->text(), QStringLiteral("Print..."));
+        QCOMPARE(form.SavePdfButton->text(), QStringLiteral("Save as PDF..."));
         QCOMPARE(form.PushButton8->text(), QStringLiteral("< Back"));
         QCOMPARE(form.PushButton6->text(), QStringLiteral("Save Results To Excel File"));
-        QCOMPARE(form.PushButton6->geometry(), QRect(328, 590, 320, 27));
+        QCOMPARE(form.PushButton6->geometry(), QRect(328, 625, 320, 27));
         QVERIFY(form.PushButton1->font().bold());
         QCOMPARE(form.PushButton1->font().pointSizeF(), 11.25);
         QCOMPARE(form.previewGeometry().viewportInner().width, 9270.0);
-        for (QScrollBar* bar : {form.HScroll1, form.VScroll1}) {
-            QCOMPARE(bar->singleStep(), 1);
-            QCOMPARE(bar->pageStep(), 1);
-        }
         const QColor face = form.palette().color(QPalette::Button);
         QCOMPARE(form.palette().color(QPalette::Window), face);
         QCOMPARE(form.Frame1->palette().color(QPalette::Window), face);
@@ -110,9 +116,10 @@ private slots:
         QCOMPARE(form.VScroll1->value(), 0);
         QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
         QCOMPARE(form.Picture1->size(), QSize(800, 600));
-        // (11998 - 9330) / 10 = 266.8 and (8998 - 7425) / 10 = 157.3
-        QCOMPARE(form.HScroll1->maximum(), 267);
-        QCOMPARE(form.VScroll1->maximum(), 157);
+        // (11998 - 9270) / 10 = 272.8 and (8998 - 7365) / 10 = 163.3, up to the last pixel
+        QCOMPARE(form.HScroll1->maximum(), 273);
+        QCOMPARE(form.VScroll1->maximum(), 164);
+        QCOMPARE(form.ZoomLevelLabel->text(), QStringLiteral("100%"));
         QVERIFY(form.HScroll1->isEnabled());
         QCOMPARE(drawingColour(form, 10, 10), QColor(Qt::red));
         QCOMPARE(drawingColour(form, 790, 590), QColor(Qt::blue));
@@ -125,9 +132,9 @@ private slots:
         QTest::addColumn<int>("maximum");
         QTest::addColumn<int>("step");
         QTest::newRow("narrower") << 600 << false << 0 << 0;
-        QTest::newRow("88 wider") << 628 << true << 88 << 1;   // 9418 - 9330
-        QTest::newRow("103 wider") << 629 << true << 10 << 10; // 9433 - 9330
-        QTest::newRow("1168 wider") << 700 << true << 117 << 10;
+        QTest::newRow("88 wider") << 624 << true << 88 << 1;   // 9358 - 9270
+        QTest::newRow("103 wider") << 625 << true << 11 << 10; // 9373 - 9270
+        QTest::newRow("1228 wider") << 700 << true << 123 << 10;
     }
     void scrollRangesFollowThePictureWidth() {
         QFETCH(int, widthPx);
@@ -161,14 +168,15 @@ private slots:
     void zoomStopsAtBothEnds() {
         Form2 form(mFolder.path());
         open(form, twoColourPicture(100, 80));
-        for (int i = 0; i < 11; ++i)
+        for (int i = 0; i < 12; ++i)
             form.PushButton1->click();
-        QCOMPARE(form.previewGeometry().zoom(), 3.75f);
+        QCOMPARE(form.previewGeometry().zoom(), 4.0f);
+        QCOMPARE(form.ZoomLevelLabel->text(), QStringLiteral("400%"));
         const QSize largest = form.Picture1->size();
         form.PushButton1->click();
-        QCOMPARE(form.previewGeometry().zoom(), 3.75f);
+        QCOMPARE(form.previewGeometry().zoom(), 4.0f);
         QCOMPARE(form.Picture1->size(), largest);
-        for (int i = 0; i < 14; ++i)
+        for (int i = 0; i < 15; ++i)
             form.PushButton2->click();
         QCOMPARE(form.previewGeometry().zoom(), 0.25f);
         const QSize smallest = form.Picture1->size();
@@ -177,65 +185,141 @@ private slots:
         QCOMPARE(form.Picture1->size(), smallest);
     }
 
-    void zoomTooLargeKeepsTheDisplayAndStartsOverAtOne() {
+    // A real list is wider than 14000 twips at 150 % and taller than 10000 past
+    // 40 rows; zoom works on it both ways all the same.
+    void zoomWorksOnALongWideList() {
         Form2 form(mFolder.path());
-        open(form, twoColourPicture(400, 300));
-        for (int i = 0; i < 4; ++i)
-            form.PushButton1->click();
-        QCOMPARE(form.previewGeometry().zoom(), 2.0f);
-        const QSize shown = form.Picture1->size();
-        form.HScroll1->setValue(form.HScroll1->maximum());
-        const QPoint at = form.Picture1->pos();
-        form.PushButton1->click(); // 2.25 would be 10120 twips high
-        QCOMPARE(form.previewGeometry().zoom(), 1.0f);
-        QCOMPARE(form.Picture1->size(), shown);
-        QCOMPARE(form.Picture1->drawingSize(), shown);
-        QCOMPARE(form.Picture1->pos(), at);
+        open(form, twoColourPicture(860, 3000));
         form.PushButton1->click();
         QCOMPARE(form.previewGeometry().zoom(), 1.25f);
-        QCOMPARE(form.Picture1->size(), QSize(500, 375));
+        QCOMPARE(form.Picture1->size(), QSize(1075, 3750));
+        QCOMPARE(form.ZoomLevelLabel->text(), QStringLiteral("125%"));
+        for (int i = 0; i < 3; ++i)
+            form.PushButton2->click();
+        QCOMPARE(form.previewGeometry().zoom(), 0.5f);
+        QCOMPARE(form.Picture1->size(), QSize(430, 1500));
     }
 
-    void pictureTooLargeAtOneIsShownAsLoaded() {
+    void barsReachTheLastPixel() {
         Form2 form(mFolder.path());
-        open(form, twoColourPicture(1000, 700)); // 15000 x 10500 twips
-        QCOMPARE(form.previewGeometry().zoom(), 1.0f);
-        QCOMPARE(form.previewGeometry().picture1Width(), 15000.0f);
-        QCOMPARE(form.Picture1->drawingSize(), QSize(1000, 700));
-        QCOMPARE(form.HScroll1->maximum(), 567); // (15000 - 9330) / 10
-        QCOMPARE(form.VScroll1->maximum(), 308); // (10500 - 7425) / 10 = 307.5
+        open(form, twoColourPicture(1000, 700));
+        form.HScroll1->setValue(form.HScroll1->maximum());
+        form.VScroll1->setValue(form.VScroll1->maximum());
+        const QRect inside = form.Picture1->parentWidget()->rect();
+        QCOMPARE(form.Picture1->geometry().right(), inside.right());
+        QCOMPARE(form.Picture1->geometry().bottom(), inside.bottom());
         QCOMPARE(drawingColour(form, 999, 699), QColor(Qt::blue));
     }
 
-    void zoomKeepsRangesAndReturnsBarsToZero() {
+    // Zooming keeps the middle of the view in the middle; the ranges follow the
+    // new size.
+    void zoomKeepsTheMiddleAndRangesFollow() {
         Form2 form(mFolder.path());
         open(form, twoColourPicture(800, 600));
         form.HScroll1->setValue(100);
         form.VScroll1->setValue(50);
         QCOMPARE(form.Picture1->pos(), QPoint(-67, -33)); // -1000 and -500 twips
-        form.PushButton2->click();                        // 0.75: fits the viewport
+        form.PushButton1->click();
+        // The picture point at the middle, (1000 + 4635, 500 + 3682.5) twips, times 1.25.
+        QVERIFY(std::abs(form.previewGeometry().picture1Left() - float(4635 - 5635 * 1.25)) <= 10);
+        QVERIFY(std::abs(form.previewGeometry().picture1Top() - float(3682.5 - 4182.5 * 1.25)) <= 10);
+        QCOMPARE(form.HScroll1->maximum(), 573); // (14997 - 9270) / 10
+        form.PushButton2->click();
+        form.PushButton2->click(); // 0.75: fits the viewport
         QCOMPARE(form.HScroll1->value(), 0);
-        QCOMPARE(form.VScroll1->value(), 0);
         QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
-        QCOMPARE(form.HScroll1->maximum(), 267);
-        QCOMPARE(form.VScroll1->maximum(), 157);
         QVERIFY(!form.HScroll1->isEnabled());
         QVERIFY(!form.VScroll1->isEnabled());
+    }
+
+    // The wheel scrolls three rows a notch, Shift+wheel sideways, Ctrl+wheel
+    // zooms about the pointer; the keys scroll and zoom as in any viewer.
+    void wheelAndKeysScrollAndZoom() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(800, 3000));
+        const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers, QPointF at = {100, 100}) {
+            QWheelEvent event(at, form.Picture1->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, modifiers,
+                              Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(form.Picture1, &event);
+        };
+        wheel(-120, Qt::NoModifier);
+        QCOMPARE(form.VScroll1->value(), 78); // 3 x 26 units of 10 twips
+        wheel(120, Qt::NoModifier);
+        QCOMPARE(form.VScroll1->value(), 0);
+        wheel(-240, Qt::ShiftModifier);
+        QCOMPARE(form.HScroll1->value(), 156);
+        QCOMPARE(form.VScroll1->value(), 0);
+
+        QWidget* view = form.Picture2;
+        QVERIFY(form.PushButton1->focusPolicy() == Qt::TabFocus); // clicks leave the keys with the view
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(form.VScroll1->value(), 26);
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(form.VScroll1->value(), 26 + 736);
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(form.VScroll1->value(), form.VScroll1->maximum());
+        QTest::keyClick(view, Qt::Key_Home);
+        QCOMPARE(form.VScroll1->value(), 0);
+        QTest::keyClick(view, Qt::Key_Left);
+        QCOMPARE(form.HScroll1->value(), 130);
+
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(form.previewGeometry().zoom(), 1.25f);
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(form.previewGeometry().zoom(), 0.75f);
+        QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(form.previewGeometry().zoom(), 1.0f);
+        QCOMPARE(form.ZoomLevelLabel->text(), QStringLiteral("100%"));
+
+        // Ctrl+wheel at the top-left corner of a picture scrolled to the top left:
+        // that corner stays where it is.
+        form.HScroll1->setValue(0);
+        form.VScroll1->setValue(0);
+        wheel(120, Qt::ControlModifier, {0, 0});
+        QCOMPARE(form.previewGeometry().zoom(), 1.25f);
+        QCOMPARE(form.Picture1->pos(), QPoint(0, 0));
+        wheel(60, Qt::ControlModifier); // half a notch: not yet
+        QCOMPARE(form.previewGeometry().zoom(), 1.25f);
+        wheel(60, Qt::ControlModifier);
+        QCOMPARE(form.previewGeometry().zoom(), 1.5f);
+    }
+
+    void fitWidthAndFitPage() {
+        Form2 form(mFolder.path());
+        open(form, twoColourPicture(1200, 3000)); // no workbook: the whole picture is the page
+        form.FitWidthButton->click();
+        QCOMPARE(form.previewGeometry().zoom(), 0.51f); // 9270 / 17998
+        QVERIFY(form.Picture1->width() <= form.Picture1->parentWidget()->width());
+        QVERIFY(form.Picture1->width() >= form.Picture1->parentWidget()->width() - 7);
+        QCOMPARE(form.ZoomLevelLabel->text(), QStringLiteral("51%"));
+        form.FitPageButton->click();
+        QCOMPARE(form.previewGeometry().zoom(), 0.16f); // 7365 / 44998
+        QVERIFY(!form.VScroll1->isEnabled());
+        form.PushButton1->click();
+        QCOMPARE(form.previewGeometry().zoom(), 0.25f);
     }
 
     void scrollBarsMoveThePicture() {
         Form2 form(mFolder.path());
         open(form, twoColourPicture(800, 600));
+        // An arrow click is about a row: 255 twips in units of 10.
         form.HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(form.HScroll1->value(), 1);
-        QCOMPARE(form.previewGeometry().picture1Left(), -10.0f);
+        QCOMPARE(form.HScroll1->value(), 26);
+        QCOMPARE(form.previewGeometry().picture1Left(), -260.0f);
         form.VScroll1->setValue(30);
-        QCOMPARE(form.Picture1->pos(), QPoint(-1, -20));
+        QCOMPARE(form.Picture1->pos(), QPoint(-17, -20));
+        // A click in the track is the viewport's height.
+        form.VScroll1->setValue(0);
+        form.VScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(form.VScroll1->value(), 164); // a page would be 736, the range ends first
 
         // Dragging the thumb moves nothing until it is let go.
         form.HScroll1->setSliderDown(true);
         form.HScroll1->setSliderPosition(60);
-        QCOMPARE(form.Picture1->x(), -1);
+        QCOMPARE(form.Picture1->x(), -17);
         form.HScroll1->setSliderDown(false);
         QCOMPARE(form.HScroll1->value(), 60);
         QCOMPARE(form.Picture1->x(), -40);
@@ -244,18 +328,18 @@ private slots:
     void percentOperationsSetTheBars() {
         Form2 form(mFolder.path());
         open(form, twoColourPicture(800, 600));
-        form.SetHScrollbarByPercent(form.HScroll1, 50); // 133.5 to even
-        QCOMPARE(form.HScroll1->value(), 134);
-        QCOMPARE(form.Picture1->x(), -89); // -1340 twips
+        form.SetHScrollbarByPercent(form.HScroll1, 50); // 136.5 to even
+        QCOMPARE(form.HScroll1->value(), 136);
+        QCOMPARE(form.Picture1->x(), -91); // -1360 twips
         form.SetHScrollbarByPercent(form.HScroll1, 150);
-        QCOMPARE(form.HScroll1->value(), 134);
+        QCOMPARE(form.HScroll1->value(), 136);
         form.SetHScrollbarByPercent(form.HScroll1, -1);
-        QCOMPARE(form.HScroll1->value(), 134);
+        QCOMPARE(form.HScroll1->value(), 136);
         form.SetHScrollbarByPercent(form.HScroll1, 0);
         QCOMPARE(form.HScroll1->value(), 0);
         QCOMPARE(form.Picture1->x(), 0);
         form.SetVScrollbarByPercent(form.VScroll1, 100);
-        QCOMPARE(form.VScroll1->value(), 157);
+        QCOMPARE(form.VScroll1->value(), 164);
 
         QScrollBar other(Qt::Horizontal);
         other.setRange(0, 10);
@@ -268,10 +352,10 @@ private slots:
         Form2 form(mFolder.path());
         open(form, twoColourPicture(800, 600));
         drag(form, {400, 300}, {350, 280});
-        // -750 twips is 28.11 per cent of 2668: value 75 of 267, back at -750.
-        QCOMPARE(form.HScroll1->value(), 75);
-        QCOMPARE(form.Picture1->x(), -50);
-        // -300 twips is 19.07 per cent of 1573: value 30 of 157, at -300.
+        // -750 twips is 27.49 per cent of 2728: value 74 of 273, at -740.
+        QCOMPARE(form.HScroll1->value(), 74);
+        QCOMPARE(form.Picture1->x(), -49);
+        // -300 twips is 18.37 per cent of 1633: value 30 of 164, at -300.
         QCOMPARE(form.VScroll1->value(), 30);
         QCOMPARE(form.Picture1->y(), -20);
         QVERIFY(prompt.shown.empty());
@@ -305,19 +389,19 @@ private slots:
         QCOMPARE(form.previewGeometry().picture1Left(), -2728.0f);
         QCOMPARE(form.Picture1->pos(), QPoint(-182, -109));
         QTest::mouseRelease(form.Picture1, Qt::LeftButton, {}, QPoint(0, 0));
-        // 102 and 104 per cent: both bars keep 0 and the picture stays where it was dropped.
-        QCOMPARE(form.HScroll1->value(), 0);
-        QCOMPARE(form.VScroll1->value(), 0);
+        // 100 per cent both ways: the bars at their ends, the picture where it was dropped.
+        QCOMPARE(form.HScroll1->value(), 273);
+        QCOMPARE(form.VScroll1->value(), 164);
         QCOMPARE(form.Picture1->pos(), QPoint(-182, -109));
     }
 
     void pressAndReleaseWithoutMoveSetsTheBarsFromThePosition() {
         Form2 form(mFolder.path());
         open(form, twoColourPicture(800, 600));
-        form.HScroll1->setValue(30); // -300 twips: 11.24 per cent, 11 per cent of 267 is 29.37
+        form.HScroll1->setValue(40); // -400 twips: 14.66 per cent, 15 per cent of 273 is 40.95
         QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, QPoint(50, 50));
-        QCOMPARE(form.HScroll1->value(), 29);
-        QCOMPARE(form.previewGeometry().picture1Left(), -290.0f);
+        QCOMPARE(form.HScroll1->value(), 41);
+        QCOMPARE(form.previewGeometry().picture1Left(), -410.0f);
     }
 
     void aPictureThatFitsDoesNotMove() {
@@ -344,7 +428,7 @@ private slots:
         QVERIFY(!form.HScroll1->isEnabled());
         QCOMPARE(form.HScroll1->value(), 0);
         QVERIFY(form.VScroll1->isEnabled());
-        QCOMPARE(form.VScroll1->maximum(), 157); // (8998 - 7425) / 10
+        QCOMPARE(form.VScroll1->maximum(), 164); // (8998 - 7365) / 10
         QCOMPARE(drawingColour(form, 10, 10), QColor(Qt::green));
         form.PushButton2->click(); // drawn from the new picture
         QCOMPARE(form.Picture1->size(), QSize(225, 450));
@@ -473,5 +557,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPreviewWindow)
+TABWRIGHT_ISOLATED_TEST_MAIN(TestPreviewWindow)
 #include "test_preview_window.moc"
