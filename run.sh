@@ -18,7 +18,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6 libqt6svg6-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-urw-base35 fonts-liberation2 fonts-noto-core fonts-noto-cjk fontconfig locales
-    python3 python3-xlrd gnumeric libreoffice-calc-nogui poppler-utils
+    libzip-dev libxlsxwriter-dev
+    python3 python3-xlrd python3-openpyxl gnumeric libreoffice-calc-nogui poppler-utils
     xvfb xauth clang clang-format libclang-rt-14-dev
 )
 if [ "$mode" = "--bench" ]; then

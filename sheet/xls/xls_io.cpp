@@ -48,13 +48,12 @@ bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
 
 } // namespace
 
-void writeFile(const Workbook& workbook, const std::string& path) {
+void replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     // A link planted under the name would be replaced, and the user who named
     // it surely meant the file it points to: neither is done silently.
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
         throw std::runtime_error("Cannot write \"" + path + "\": it is a symbolic link");
-    const std::vector<std::uint8_t> bytes = writeBytes(workbook);
     // A fresh, exclusively created file beside the target (mkstemp never follows
     // or reuses a file someone put there), renamed over it when complete.
     std::string temp = path + ".XXXXXX";
@@ -72,6 +71,10 @@ void writeFile(const Workbook& workbook, const std::string& path) {
         ::unlink(temp.c_str());
         throw std::runtime_error("Cannot replace \"" + path + "\": " + std::strerror(err));
     }
+}
+
+void writeFile(const Workbook& workbook, const std::string& path) {
+    replaceFile(path, writeBytes(workbook));
 }
 
 std::unique_ptr<Workbook> readBytes(std::span<const std::uint8_t> bytes) {

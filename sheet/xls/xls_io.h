@@ -29,6 +29,9 @@ std::vector<std::uint8_t> writeBytes(const Workbook& workbook);
 // Writes to a new, exclusively created file beside path and renames it over path, so a
 // failure leaves any old file. The saved file keeps the permissions of the file it replaces.
 void writeFile(const Workbook& workbook, const std::string& path);
+// The same for any file's bytes. A symbolic link at path is refused, not followed
+// or replaced. Throws std::runtime_error naming path.
+void replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 std::unique_ptr<Workbook> readBytes(std::span<const std::uint8_t> bytes);
 std::unique_ptr<Workbook> readFile(const std::string& path);
