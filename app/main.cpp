@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QStringList>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     installQuietQtMessages();
@@ -17,6 +19,10 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel-tabwright.svg")));
     Form1 form;
     form.show();
+    // A list named on the command line is imported once the window is up.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        QTimer::singleShot(0, &form, [&form, path = arguments.at(1)] { form.importFile(path); });
     const int status = QApplication::exec();
     setPrompt(nullptr);
     return status;

@@ -2,13 +2,13 @@
 
 #include <QString>
 
-// Every message box and the save dialog go through this seam, so tests can
+// Every message box and file dialog goes through this seam, so tests can
 // script the answers and read back what the user would have seen.
 class Prompt {
 public:
     enum class Icon { None, Warning, Question, Information };
-    enum class Buttons { Ok, YesNo };
-    enum class Answer { Ok, Yes, No };
+    enum class Buttons { Ok, YesNo, YesNoCancel };
+    enum class Answer { Ok, Yes, No, Cancel };
 
     virtual ~Prompt() = default;
 
@@ -18,9 +18,18 @@ public:
                            Answer defaultButton) = 0;
 
     // Shows the save dialog; returns the chosen path, or an empty text when cancelled.
-    // filter is in the "Name (*.ext)|*.ext|" form the program passes around.
+    // filter is in the "Name (*.ext)|*.ext|" form the program passes around. A name
+    // typed without a suffix gets the one of the type chosen. The dialog itself
+    // never asks about replacing a file: the caller asks, once.
     virtual QString saveFileName(const QString& title, const QString& filter) = 0;
+
+    // Shows the open dialog; returns the chosen path, or an empty text when cancelled.
+    virtual QString openFileName(const QString& title, const QString& filter) = 0;
 };
+
+// name with the suffix of the type filterIndex picks from filter ("Excel Files
+// (*.xls)|*.xls|..." gives ".xls" for 0) when name has no suffix of its own.
+QString withChosenSuffix(const QString& name, const QString& filter, int filterIndex);
 
 // The prompt the program uses: the one installed last, or, when none is, one
 // that writes each message to standard error and gives its default answer, so

@@ -27,6 +27,9 @@ inline constexpr const char* kSection = "Quorvel Tabwright";
 inline constexpr const char* kRowCount = "RowCount";
 inline constexpr const char* kRowCountDefault = "30";
 inline constexpr const char* kLastUpdated = "Last Updated"; // default: today's short date, see lastUpdatedDefault()
+// The organisation's title over the list; empty or never set means kTitleDefault.
+inline constexpr const char* kTitle = "Title";
+inline constexpr const char* kTitleDefault = "Our Organization's Telephone List";
 // How a list prints: kPageLayoutOnePage (the default) or kPageLayoutPageWidth.
 inline constexpr const char* kPageLayout = "Page Layout";
 inline constexpr const char* kPageLayoutOnePage = "One page";

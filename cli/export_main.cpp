@@ -2,8 +2,8 @@
 
 #include "app/quiet_messages.h"
 #include "app/settings_store.h"
-#include "cli/phone_list_input.h"
 #include "cli/sheet_export.h"
+#include "phonelist/files/list_input.h"
 #include "phonelist/list_persistence.h"
 #include "phonelist/phone_list_table.h"
 
@@ -19,15 +19,17 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: quorvel-tabwright-export [--csv FILE | --xls FILE] [--png FILE] [--pdf FILE] [OUT.xls]";
+    "Usage: quorvel-tabwright-export [--list FILE | --csv FILE | --xls FILE] [--title TEXT]\n"
+    "                                [--png FILE] [--pdf FILE] [--write-csv FILE] [OUT.xls | OUT.xlsx]";
 
 const char* const kIntro = R"(Builds the formatted phone-list workbook that "Start Creating Template" builds,
-without opening a window, and saves it as OUT.xls (Excel 97-2003).
+without opening a window, and saves it as OUT.xls (Excel 97-2003) or OUT.xlsx
+(Excel).
 
 Where the list comes from (the list stored by Quorvel Tabwright, as the program
-would show it if it started now, when neither option is given):)";
+would show it if it started now, when none of these is given):)";
 
-const char* const kOutputs = R"(What it writes (at least one of OUT.xls, --png and --pdf):)";
+const char* const kOutputs = R"(What it writes (at least one of OUT, --png, --pdf and --write-csv):)";
 
 const char* const kFooter = R"(Bad input gives a message naming the file (and the line) and exit status 1;
 nothing is written then. Existing output files are replaced only when the new
@@ -76,6 +78,13 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
 
     QCommandLineParser parser;
+    const QCommandLineOption list(
+        QStringLiteral("list"),
+        QStringLiteral("a list in any form the window's Import reads, told by its content: CSV or TSV (comma, "
+                       "semicolon or tab; UTF-8, UTF-16 or Windows-1252) under a row of column names, ours or an "
+                       "address book's, or eight columns in the grid's order; vCard; or the first sheet of an .xls, "
+                       ".xlsx or .ods workbook"),
+        QStringLiteral("FILE"));
     const QCommandLineOption csv(
         QStringLiteral("csv"),
         QStringLiteral("UTF-8 text, one entry a line, eight fields in the grid's order: Last Name, First Name, "
@@ -95,34 +104,43 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption pdf(QStringLiteral("pdf"),
                                  QStringLiteral("the sheet as it prints: landscape A4, fitted to one page"),
                                  QStringLiteral("FILE"));
+    const QCommandLineOption title(QStringLiteral("title"),
+                                   QStringLiteral("the title over the list, instead of the stored one (or \"Our "
+                                                  "Organization's Telephone List\")"),
+                                   QStringLiteral("TEXT"));
+    const QCommandLineOption writeCsv(QStringLiteral("write-csv"),
+                                      QStringLiteral("the list itself as UTF-8 CSV under a row of the column names"),
+                                      QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("this text"));
-    parser.addOptions({csv, xls, png, pdf, help});
+    parser.addOptions({list, csv, xls, title, png, pdf, writeCsv, help});
     if (!parser.parse(QCoreApplication::arguments()))
         return fail(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(help)) {
         QTextStream out(stdout);
         out << kUsage << "\n\n"
             << kIntro << '\n'
-            << optionHelp(csv) << optionHelp(xls) << '\n'
+            << optionHelp(list) << optionHelp(csv) << optionHelp(xls) << '\n'
+            << optionHelp(title) << '\n'
             << kOutputs << '\n'
-            << "  OUT.xls       the workbook\n"
-            << optionHelp(png) << optionHelp(pdf) << optionHelp(help) << '\n'
+            << "  OUT.xls       the workbook; OUT.xlsx writes it as an Excel workbook\n"
+            << optionHelp(png) << optionHelp(pdf) << optionHelp(writeCsv) << optionHelp(help) << '\n'
             << kFooter << '\n';
         return 0;
     }
     const QStringList outputs = parser.positionalArguments();
-    if (parser.isSet(csv) && parser.isSet(xls))
-        return fail(QStringLiteral("give --csv or --xls, not both"));
+    if (int(parser.isSet(list)) + int(parser.isSet(csv)) + int(parser.isSet(xls)) > 1)
+        return fail(QStringLiteral("give one of --list, --csv and --xls"));
     if (outputs.size() > 1)
         return fail(QStringLiteral("one output workbook at most, got: ") + outputs.join(QLatin1Char(' ')));
-    if (outputs.isEmpty() && !parser.isSet(png) && !parser.isSet(pdf))
-        return fail(QStringLiteral("nothing to write: name OUT.xls, --png FILE or --pdf FILE (see --help)"));
+    if (outputs.isEmpty() && !parser.isSet(png) && !parser.isSet(pdf) && !parser.isSet(writeCsv))
+        return fail(
+            QStringLiteral("nothing to write: name OUT.xls, --png FILE, --pdf FILE or --write-csv FILE (see --help)"));
     // One file named twice would be written twice, the last write winning; an
     // input named as an output would be lost.
     QStringList named;
-    for (const QString& path :
-         {outputs.value(0), parser.value(png), parser.value(pdf), parser.value(csv), parser.value(xls)}) {
+    for (const QString& path : {outputs.value(0), parser.value(png), parser.value(pdf), parser.value(writeCsv),
+                                parser.value(list), parser.value(csv), parser.value(xls)}) {
         if (path.isEmpty())
             continue;
         const QString absolute = QFileInfo(path).absoluteFilePath();
@@ -134,7 +152,9 @@ int main(int argc, char* argv[]) {
 
     try {
         ExportRequest request;
-        if (parser.isSet(csv))
+        if (parser.isSet(list))
+            request.rows = readPhoneList(parser.value(list));
+        else if (parser.isSet(csv))
             request.rows = readPhoneListCsv(parser.value(csv));
         else if (parser.isSet(xls))
             request.rows = readPhoneListXls(parser.value(xls));
@@ -143,6 +163,9 @@ int main(int argc, char* argv[]) {
         request.xlsPath = outputs.value(0);
         request.pngPath = parser.value(png);
         request.pdfPath = parser.value(pdf);
+        request.csvPath = parser.value(writeCsv);
+        if (parser.isSet(title))
+            request.title = parser.value(title);
         for (const QString& note : exportPhoneList(request))
             QTextStream(stderr) << "quorvel-tabwright-export: warning: " << note << '\n';
     } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include "app/file_helpers.h"
 #include "app/settings_store.h"
+#include "phonelist/list_commands.h"
 #include "phonelist/list_persistence.h"
 #include "phonelist/phone_list_table.h"
 #include "sheet/engine/spreadsheet_app.h"
@@ -11,9 +12,11 @@
 #include "sheet/report/report_driver.h"
 #include "sheet/report/sheet_layout.h"
 #include "sheet/xls/xls_io.h"
+#include "sheet/xlsx/xlsx_io.h"
 
 #include <QBuffer>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 #include <cstdint>
 #include <memory>
@@ -94,6 +97,8 @@ QByteArray pngOf(const QImage& image) {
 
 QStringList exportPhoneList(const ExportRequest& request) {
     fillTable(request);
+    otl::gSheetTitle = request.title;
+    const auto restoreTitle = qScopeGuard([] { otl::gSheetTitle.reset(); });
     buildWorkbook();
     sheet::SpreadsheetApp& app = *otl::mReportApp;
     const sheet::om::Range used = app.ActiveSheet().UsedRange();
@@ -115,14 +120,17 @@ QStringList exportPhoneList(const ExportRequest& request) {
     }
     QByteArray pdf;
     if (!request.pdfPath.isEmpty())
-        pdf = sheet::pdfOf(model, sheetModel, range);
+        pdf = sheet::pdfOf(model, sheetModel, range, otl::SheetTitle());
 
     std::vector<std::pair<QString, QByteArray>> outputs;
     if (!request.xlsPath.isEmpty()) {
-        const std::vector<std::uint8_t> xls = sheet::xls::writeBytes(model);
+        const bool xlsx = request.xlsPath.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+        const std::vector<std::uint8_t> book = xlsx ? sheet::xlsx::writeBytes(model) : sheet::xls::writeBytes(model);
         outputs.emplace_back(request.xlsPath,
-                             QByteArray(reinterpret_cast<const char*>(xls.data()), qsizetype(xls.size())));
+                             QByteArray(reinterpret_cast<const char*>(book.data()), qsizetype(book.size())));
     }
+    if (!request.csvPath.isEmpty())
+        outputs.emplace_back(request.csvPath, phoneListCsv(FilledRows(*gPhoneList)));
     if (!request.pngPath.isEmpty())
         outputs.emplace_back(request.pngPath, png);
     if (!request.pdfPath.isEmpty())

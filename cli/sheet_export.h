@@ -1,21 +1,25 @@
 #pragma once
 
 // The export command's work: the same workbook "Start Creating Template" builds,
-// written as .xls, as a PNG picture and as a print-ready PDF.
+// written as .xls or .xlsx, as a PNG picture and as a print-ready PDF, and the
+// list itself as CSV.
 
-#include "cli/phone_list_input.h"
+#include "phonelist/files/list_input.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 struct ExportRequest {
     std::vector<PhoneListRow> rows; // the list, unless useStoredList
     bool useStoredList = false;     // take the list from the settings store
-    QString xlsPath;                // each output is optional; empty = not written
+    std::optional<QString> title;   // the sheet's title; none = the stored one
+    QString xlsPath;                // each output is optional; empty = not written. ".xlsx": Excel format
     QString pngPath;
     QString pdfPath;
+    QString csvPath; // the list itself
 };
 
 // Builds the phone-list workbook and writes the requested files. Each file is

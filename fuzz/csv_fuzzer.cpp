@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the export command's CSV reader. InputError is the
 // expected answer to bad input; anything else is a finding.
 
-#include "cli/phone_list_input.h"
+#include "phonelist/files/list_input.h"
 
 #include <QByteArray>
 

@@ -11,10 +11,10 @@ build_dir=${1:-build-fuzz}
 seconds=${2:-60}
 
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DQUORVEL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build_dir" -j"$(nproc)" --target xls_reader_fuzzer xls_seed_writer settings_fuzzer csv_fuzzer
+cmake --build "$build_dir" -j"$(nproc)" --target xls_reader_fuzzer xls_seed_writer settings_fuzzer csv_fuzzer list_fuzzer
 
 status=0
-for target in xls_reader_fuzzer settings_fuzzer csv_fuzzer; do
+for target in xls_reader_fuzzer settings_fuzzer csv_fuzzer list_fuzzer; do
     corpus="$build_dir/fuzz-corpus/$target"
     findings="$build_dir/fuzz-findings/$target"
     mkdir -p "$corpus" "$findings"

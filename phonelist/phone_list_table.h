@@ -25,6 +25,8 @@
 
 // A field's value: Null (no value) or a text of at most PhoneListTable::kMaxFieldLength UTF-16 units.
 using FieldValue = std::optional<QString>;
+// One entry's eight fields as text, in the grid's order, as lists go in and out of files.
+using PhoneListRow = std::array<QString, 8>;
 
 class PhoneListTable : public QObject {
     Q_OBJECT

@@ -12,6 +12,7 @@
 #include "sheet/render/page_print.h"
 #include "sheet/render/sheet_geometry.h"
 #include "sheet/xls/xls_io.h"
+#include "sheet/xlsx/xlsx_io.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -665,7 +666,9 @@ void Form2::PushButton6_Click() {
     QString name;
     bool overwrite = false;
     trap.step(4, [&] {
-        name = prompt().saveFileName(QStringLiteral("Save File"), QStringLiteral("Excel Files (*.xls)|*.xls|"));
+        name = prompt().saveFileName(
+            QStringLiteral("Save File"),
+            QStringLiteral("Excel 97-2003 Workbook (*.xls)|*.xls|Excel Workbook (*.xlsx)|*.xlsx|"));
     });
     trap.step(6, [&] {
         if (!name.isEmpty())
@@ -674,7 +677,11 @@ void Form2::PushButton6_Click() {
     // The old file is not deleted first: the copy replaces it in one step, so a
     // failed copy leaves it as it was.
     trap.step(7, [&] {
-        if (overwrite)
+        if (!overwrite)
+            return;
+        if (name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+            sheet::xlsx::writeFile(*sheet::xls::readFile(mExcelFile.toStdString()), name.toStdString());
+        else
             copyFileReplacing(mExcelFile, name);
     });
     // After an error report, "Done." would claim a save that did not happen.

@@ -16,13 +16,16 @@ ALLOWED = {
     "sheet/xls": ["sheet/model"],
     "sheet/render": ["sheet/model"],
     "sheet/engine": ["sheet/model", "sheet/xls", "sheet/render"],
+    "sheet/xlsx": ["sheet/model", "sheet/xls", "sheet/render"],
     "app": [],
     "app/widgets": ["app"],
     "phonelist": ["app"],
+    "phonelist/files": ["phonelist", "app", "sheet/model", "sheet/xls"],
     "sheet/report": SHEET_CORE + ["phonelist", "app"],
-    "preview": SHEET_CORE + ["app", "app/widgets"],
-    "phonelist/window": SHEET_CORE + ["sheet/report", "phonelist", "app", "app/widgets", "preview"],
-    "cli": SHEET_CORE + ["sheet/report", "phonelist", "app"],
+    "preview": SHEET_CORE + ["sheet/xlsx", "app", "app/widgets"],
+    "phonelist/window": SHEET_CORE
+    + ["sheet/xlsx", "sheet/report", "phonelist/files", "phonelist", "app", "app/widgets", "preview"],
+    "cli": SHEET_CORE + ["sheet/xlsx", "sheet/report", "phonelist/files", "phonelist", "app"],
 }
 # Above every layer: it only wires them.
 TOP = {"app/main.cpp"}

@@ -38,19 +38,29 @@ Prompt::Answer QtPrompt::message(const QString& text, const QString& title, Icon
     box.setWindowTitle(title.isEmpty() ? appTitle() : title);
     box.setText(text);
     box.setIcon(boxIcon(icon));
-    if (buttons == Buttons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(defaultButton == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
-        box.setEscapeButton(QMessageBox::No);
-    } else {
+    if (buttons == Buttons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);
-    }
-    const int result = box.exec();
-    if (buttons == Buttons::Ok)
+        box.exec();
         return Answer::Ok;
-    return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    const bool cancel = buttons == Buttons::YesNoCancel;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | (cancel ? QMessageBox::Cancel : QMessageBox::NoButton));
+    box.setDefaultButton(defaultButton == Answer::Yes  ? QMessageBox::Yes
+                         : defaultButton == Answer::No ? QMessageBox::No
+                                                       : QMessageBox::Cancel);
+    box.setEscapeButton(cancel ? QMessageBox::Cancel : QMessageBox::No);
+    const int result = box.exec();
+    return result == QMessageBox::Yes ? Answer::Yes : result == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
 
 QString QtPrompt::saveFileName(const QString& title, const QString& filter) {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, QString(), qtFilterFrom(filter));
+    const QString names = qtFilterFrom(filter);
+    QString chosen;
+    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), title, QString(), names, &chosen,
+                                                      QFileDialog::DontConfirmOverwrite);
+    return withChosenSuffix(name, filter, int(names.split(QStringLiteral(";;")).indexOf(chosen)));
+}
+
+QString QtPrompt::openFileName(const QString& title, const QString& filter) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(), qtFilterFrom(filter));
 }

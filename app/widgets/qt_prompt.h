@@ -12,4 +12,5 @@ public:
     Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons,
                    Answer defaultButton) override;
     QString saveFileName(const QString& title, const QString& filter) override;
+    QString openFileName(const QString& title, const QString& filter) override;
 };

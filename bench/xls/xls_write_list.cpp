@@ -6,7 +6,7 @@
 //
 //     xls_write_list LIST.csv OUT.xls
 
-#include "cli/phone_list_input.h"
+#include "phonelist/files/list_input.h"
 #include "sheet/xls/xls_io.h"
 
 #include <algorithm>

@@ -5,17 +5,26 @@
 #include "app/startup.h"
 #include "app/temp_files.h"
 #include "app/widgets/window_startup.h"
+#include "app/file_helpers.h"
+#include "phonelist/files/list_input.h"
+#include "phonelist/list_commands.h"
 #include "phonelist/list_persistence.h"
 #include "phonelist/phone_list_table.h"
 #include "phonelist/row_commands.h"
 #include "phonelist/sample_data.h"
 #include "phonelist/window/phone_list_model.h"
 #include "phonelist/window/report_windows.h"
+#include "preview/workbook_copy.h"
 #include "sheet/report/report_driver.h"
 #include "sheet/report/spreadsheet_host.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCollator>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
@@ -123,6 +132,23 @@ void Form1::createControls() {
     PushButton2 = button("PushButton2", QStringLiteral("Insert Below Selected Row"), Frame2);
     PushButton3 = button("PushButton3", QStringLiteral("Delete All"), Frame2);
     PushButton1 = button("PushButton1", QStringLiteral("Delete Selected Row"), Frame2);
+    ImportButton = button("ImportButton", QStringLiteral("Import..."), Frame2);
+    ExportListButton = button("ExportListButton", QStringLiteral("Export List..."), Frame2);
+    SortButton = button("SortButton", QStringLiteral("Sort"), Frame2);
+    ImportButton->setToolTip(QStringLiteral("Bring in a list from a CSV, vCard, .xls, .xlsx or .ods file"));
+    SortButton->setToolTip(QStringLiteral("Order the list by Last Name, then First Name"));
+
+    TitleLabel = new QLabel(QStringLiteral("Title:"), this);
+    TitleLabel->setObjectName(QStringLiteral("TitleLabel"));
+    TitleEdit = new QLineEdit(this);
+    TitleEdit->setObjectName(QStringLiteral("TitleEdit"));
+    TitleEdit->setPlaceholderText(QString::fromLatin1(settings::kTitleDefault));
+    TitleEdit->setMaxLength(255);
+    TitleLabel->setBuddy(TitleEdit);
+
+    // A file dropped on the grid is imported.
+    DataGrid1->viewport()->setAcceptDrops(true);
+    DataGrid1->viewport()->installEventFilter(this);
 
     connect(PushButton22, &QPushButton::clicked, this, &Form1::PushButton22_Click);
     connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
@@ -130,6 +156,10 @@ void Form1::createControls() {
     connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(ImportButton, &QPushButton::clicked, this, &Form1::ImportButton_Click);
+    connect(ExportListButton, &QPushButton::clicked, this, &Form1::ExportListButton_Click);
+    connect(SortButton, &QPushButton::clicked, this, &Form1::SortButton_Click);
+    connect(TitleEdit, &QLineEdit::editingFinished, this, &Form1::TitleEdit_Change);
 
     // Tab order: grid, then the buttons as the window has always had them.
     setTabOrder(DataGrid1, PushButton22);
@@ -138,10 +168,15 @@ void Form1::createControls() {
     setTabOrder(PushButton3, PushButton1);
     setTabOrder(PushButton1, PushButton6);
     setTabOrder(PushButton6, PushButton7);
+    setTabOrder(PushButton7, ImportButton);
+    setTabOrder(ImportButton, ExportListButton);
+    setTabOrder(ExportListButton, SortButton);
+    setTabOrder(SortButton, TitleEdit);
 
     mKeeper = new ListKeeper(mStore, 400, this);
     mPointer = new WindowPointer(*this);
-    mPointer->watchButtons({PushButton22, PushButton6, PushButton7, PushButton2, PushButton3, PushButton1});
+    mPointer->watchButtons({PushButton22, PushButton6, PushButton7, PushButton2, PushButton3, PushButton1, ImportButton,
+                            ExportListButton, SortButton});
     // The grid counts as background for the pointer: its cells, its headers and its frame.
     mPointer->watchBackground({Frame2, DataGrid1, DataGrid1->viewport(), DataGrid1->horizontalHeader()->viewport(),
                                DataGrid1->verticalHeader()->viewport()});
@@ -154,12 +189,17 @@ void Form1::placeControls() {
     place(PushButton22, 120, 120, 7800, 400);
     place(PushButton6, 120, 630, 3840, 405);
     place(PushButton7, 4080, 630, 3840, 405);
-    place(Frame2, 120, 1110, 7800, 4500);
+    place(Frame2, 120, 1110, 7800, 5010);
     place(DataGrid1, 255, 300, 7290, 3540);
     place(PushButton2, 240, 3945, 3135, 405);
     place(PushButton3, 3480, 3945, 1455, 405);
     place(PushButton1, 5040, 3945, 2505, 405);
-    setFixedSize(twipsToPixels(8040), twipsToPixels(5700));
+    place(ImportButton, 240, 4455, 2400, 405);
+    place(ExportListButton, 2760, 4455, 2400, 405);
+    place(SortButton, 5280, 4455, 2265, 405);
+    place(TitleLabel, 120, 6225, 840, 345);
+    place(TitleEdit, 960, 6210, 6960, 375);
+    setFixedSize(twipsToPixels(8040), twipsToPixels(6705));
 }
 
 void Form1::Form_Load() {
@@ -178,8 +218,9 @@ void Form1::Form_Load() {
             prompt().message(ListKeeper::openElsewhereText(), QString(), Prompt::Icon::Information, Prompt::Buttons::Ok,
                              Prompt::Answer::Ok);
             DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-            for (QPushButton* b : {PushButton2, PushButton3, PushButton1, PushButton7})
+            for (QPushButton* b : {PushButton2, PushButton3, PushButton1, PushButton7, ImportButton, SortButton})
                 b->setEnabled(false);
+            TitleEdit->setReadOnly(true);
         }
     });
     trap.step(5, [&] {
@@ -199,6 +240,7 @@ void Form1::Form_Load() {
         LoadPhoneList(*gPhoneList, mStore, [&](const std::function<void()>& statement) { trap.step(7, statement); });
     });
     trap.step(8, [&] { bindGrid(); });
+    trap.step(8, [&] { TitleEdit->setText(mStore.read(settings::kTitle, QString())); });
     trap.step(9, [&] {
         if (!gPhoneList->atEof())
             gPhoneList->MoveFirst();
@@ -323,6 +365,125 @@ void Form1::PushButton7_Click() {
     ErrorTrap trap(location("PushButton7_Click"));
     LoadSampleData(trap, *gPhoneList);
     mKeeper->changed();
+}
+
+// --- lists in and out, sort, title ---
+
+void Form1::ImportButton_Click() {
+    ErrorTrap trap(location("ImportButton_Click"));
+    QString path;
+    trap.step(1, [&] {
+        path = prompt().openFileName(
+            QStringLiteral("Import List"),
+            QStringLiteral(
+                "Lists (*.csv *.tsv *.txt *.vcf *.xls *.xlsx *.ods)|*.csv;*.tsv;*.txt;*.vcf;*.xls;*.xlsx;*.ods|"
+                "All Files (*)|*|"));
+    });
+    if (!path.isEmpty())
+        importFile(path);
+}
+
+void Form1::importFile(const QString& path) {
+    ErrorTrap trap(location("ImportButton_Click"));
+    if (mKeeper->readOnly())
+        return;
+    std::vector<PhoneListRow> rows;
+    try {
+        rows = readPhoneList(path);
+    } catch (const InputError& e) {
+        // The reader's message says what is wrong with which file; no error report.
+        prompt().message(QString::fromUtf8(e.what()), QString(), Prompt::Icon::Warning, Prompt::Buttons::Ok,
+                         Prompt::Answer::Ok);
+        return;
+    }
+    const QString name = QFileInfo(path).fileName();
+    if (rows.empty()) {
+        prompt().message(QStringLiteral("There are no entries in ") + name + QLatin1Char('.'), QString(),
+                         Prompt::Icon::Information, Prompt::Buttons::Ok, Prompt::Answer::Ok);
+        return;
+    }
+    ImportMode mode = ImportMode::Replace;
+    if (!FilledRows(*gPhoneList).empty()) {
+        const Prompt::Answer answer = prompt().message(
+            QStringLiteral("Replace the list with the %1 entries of %2?\r\n\r\n"
+                           "Yes replaces the list; No adds the entries after its last one.")
+                .arg(rows.size())
+                .arg(name),
+            QStringLiteral("Question"), Prompt::Icon::Question, Prompt::Buttons::YesNoCancel, Prompt::Answer::No);
+        if (answer == Prompt::Answer::Cancel)
+            return;
+        mode = answer == Prompt::Answer::Yes ? ImportMode::Replace : ImportMode::Add;
+    }
+    commitPendingEdit();
+    trap.step(2, [&] { setUpdatesEnabled(false); });
+    trap.step(3, [&] { ImportRows(*gPhoneList, rows, mode); });
+    trap.step(4, [&] { setUpdatesEnabled(true); });
+    if (trap.failures() > 0)
+        return;
+    StampLastUpdated();
+    mKeeper->changed();
+}
+
+void Form1::ExportListButton_Click() {
+    ErrorTrap trap(location("ExportListButton_Click"));
+    QString name;
+    trap.step(1, [&] {
+        commitPendingEdit();
+        name = prompt().saveFileName(QStringLiteral("Export List"), QStringLiteral("CSV Files (*.csv)|*.csv|"));
+    });
+    if (name.isEmpty())
+        return;
+    if (FileExists(name) &&
+        prompt().message(QStringLiteral("Are you sure you wish to overwrite ") + name + QStringLiteral(" ?"), QString(),
+                         Prompt::Icon::None, Prompt::Buttons::YesNo, Prompt::Answer::Yes) != Prompt::Answer::Yes)
+        return;
+    trap.step(2, [&] { writeFileReplacing(name, phoneListCsv(FilledRows(*gPhoneList))); });
+    if (trap.failures() > 0)
+        return;
+    trap.step(3, [&] {
+        prompt().message(QStringLiteral("Done."), QString(), Prompt::Icon::None, Prompt::Buttons::Ok,
+                         Prompt::Answer::Ok);
+    });
+}
+
+void Form1::SortButton_Click() {
+    ErrorTrap trap(location("SortButton_Click"));
+    if (mKeeper->readOnly())
+        return;
+    commitPendingEdit();
+    trap.step(1, [&] { setUpdatesEnabled(false); });
+    trap.step(2, [&] { SortRows(*gPhoneList, QCollator(QLocale())); });
+    trap.step(3, [&] { setUpdatesEnabled(true); });
+    StampLastUpdated();
+    mKeeper->changed();
+}
+
+void Form1::TitleEdit_Change() {
+    if (mKeeper->readOnly() || TitleEdit->text() == mStore.read(settings::kTitle, QString()))
+        return;
+    ErrorTrap trap(location("TitleEdit_Change"));
+    trap.step(1, [&] {
+        mStore.write(settings::kTitle, TitleEdit->text());
+        mStore.sync();
+    });
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DataGrid1->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QList<QUrl> urls = drop->mimeData()->urls();
+        const bool oneFile = urls.size() == 1 && urls.front().isLocalFile() && !mKeeper->readOnly();
+        if (!oneFile)
+            return false;
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            // After the drop has finished, so the question is not asked inside the drag.
+            QMetaObject::invokeMethod(
+                this, [this, path = urls.front().toLocalFile()] { importFile(path); }, Qt::QueuedConnection);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 ListWindow Form1::listWindow() {

@@ -1,7 +1,9 @@
 #pragma once
 
 // Form1: the main window. Loading it runs the whole start-up; closing it saves
-// the list and ends the program.
+// the list and ends the program. Besides the grid and its row commands it
+// imports a list from a file (also one dropped on the grid), exports the list
+// as CSV, sorts it, and keeps the organisation's title for the sheet.
 
 #include "app/mouse_pointer.h"
 #include "app/settings_store.h"
@@ -17,6 +19,8 @@
 
 class PreviewHandOver;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -52,6 +56,15 @@ public:
     QPushButton* PushButton2 = nullptr;
     QPushButton* PushButton3 = nullptr;
     QPushButton* PushButton1 = nullptr;
+    QPushButton* ImportButton = nullptr;
+    QPushButton* ExportListButton = nullptr;
+    QPushButton* SortButton = nullptr;
+    QLabel* TitleLabel = nullptr;
+    QLineEdit* TitleEdit = nullptr; // the sheet's title, kept in the settings store
+
+    // Reads the list in path (any kind the program reads), asks whether to
+    // replace the list or add to it, and brings it in. Bad files are named in a warning.
+    void importFile(const QString& path);
 
 public slots:
     void PushButton22_Click();
@@ -61,9 +74,14 @@ public slots:
     void PushButton1_Click();
     void PushButton3_Click();
     void StampLastUpdated();
+    void ImportButton_Click();
+    void ExportListButton_Click();
+    void SortButton_Click();
+    void TitleEdit_Change();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();

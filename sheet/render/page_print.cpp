@@ -200,13 +200,13 @@ bool printPages(QPagedPaintDevice& device, const Workbook& workbook, const Sheet
     return painter.end();
 }
 
-QByteArray pdfOf(const Workbook& workbook, const Sheet& sheet, const CellRange& range) {
+QByteArray pdfOf(const Workbook& workbook, const Sheet& sheet, const CellRange& range, const QString& title) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter pdf(&buffer);
     pdf.setCreator(QStringLiteral("Quorvel Tabwright"));
-    pdf.setTitle(QString::fromStdString(sheet.name));
+    pdf.setTitle(title.isEmpty() ? QString::fromStdString(sheet.name) : title);
     pdf.setResolution(96 * 4); // fine enough for hairlines, and whole device pixels per sheet pixel
     const PrintLayout layout = layoutPages(sheet, range, pageLayoutOf(sheet.pageSetup));
     printPages(pdf, workbook, sheet, layout);

@@ -81,7 +81,9 @@ HeaderFooterText headerFooterText(const std::string& codes, int page, int pages)
 // Returns false when the device could not start a page (a printer that failed).
 bool printPages(QPagedPaintDevice& device, const Workbook& workbook, const Sheet& sheet, const PrintLayout& layout);
 
-// The range as a PDF file laid out by the sheet's page setup.
-QByteArray pdfOf(const Workbook& workbook, const Sheet& sheet, const CellRange& range);
+// The range as a PDF file laid out by the sheet's page setup; title is the
+// document's title (empty: the sheet's name).
+QByteArray pdfOf(const Workbook& workbook, const Sheet& sheet, const CellRange& range,
+                 const QString& title = QString());
 
 } // namespace sheet

@@ -171,6 +171,13 @@ void SetRowHeight(const std::string& rows, double height) {
     app().Selection().setRowHeight(height);
 }
 
+std::optional<QString> gSheetTitle;
+
+QString SheetTitle() {
+    const QString title = gSheetTitle ? *gSheetTitle : SettingsStore().read(settings::kTitle, QString());
+    return title.trimmed().isEmpty() ? QString::fromLatin1(settings::kTitleDefault) : title;
+}
+
 void SetupPageLayout() {
     sheet::SpreadsheetApp& a = app();
     a.ActiveSheet().PageSetup().setPrintArea("");
@@ -211,7 +218,7 @@ void BuildPhoneListSheet(int /*kind*/) {
     for (const RowSpec& r : kRowHeights)
         SetRowHeight(r.rows, r.height);
 
-    WriteCell("B2:B2", QStringLiteral("Our Organization's Telephone List"), true);
+    WriteCell("B2:B2", SheetTitle(), true);
     SetSelectionFont("General", 20, kDarkBlue);
     WriteCell("H2:H2", QStringLiteral("Last Updated"), true);
     SetSelectionFont("General", 10, kDarkBlue);

@@ -6,9 +6,16 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
 
 namespace OrganizationalTelephoneList {
+
+// The title the sheet is headed with: gSheetTitle when set, else the stored
+// "Title", else the layout's own "Our Organization's Telephone List".
+QString SheetTitle();
+// Set by a caller that brings its own title (the export command's --title).
+extern std::optional<QString> gSheetTitle;
 
 // Lays out the whole sheet from gPhoneList and the stored "Last Updated" value.
 // kind is accepted and ignored. No error trap: the first failure ends the layout

@@ -55,6 +55,27 @@ class TestAppHelpers : public QObject {
     QTemporaryDir mDir;
 
 private slots:
+    // The save dialog adds the chosen type's suffix to a bare name, and only then.
+    void savedNamesGetTheChosenSuffix_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("bare, first type") << "/t/list" << 0 << "/t/list.xls";
+        QTest::newRow("bare, second type") << "/t/list" << 1 << "/t/list.xlsx";
+        QTest::newRow("own suffix kept") << "/t/list.xls" << 1 << "/t/list.xls";
+        QTest::newRow("dotted folder") << "/t/v1.2/list" << 1 << "/t/v1.2/list.xlsx";
+        QTest::newRow("no type chosen") << "/t/list" << -1 << "/t/list";
+        QTest::newRow("all files") << "/t/list" << 2 << "/t/list";
+        QTest::newRow("cancelled") << "" << 0 << "";
+    }
+    void savedNamesGetTheChosenSuffix() {
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        const QString filter = QStringLiteral("Excel 97-2003 Workbook (*.xls)|*.xls|Excel Workbook (*.xlsx)|*.xlsx|"
+                                              "All Files (*)|*|");
+        QTEST(withChosenSuffix(name, filter, index), "saved");
+    }
+
     // The paper follows the user's LC_PAPER, whatever the program's own locale is.
     void paperFollowsTheLocale_data() {
         QTest::addColumn<QByteArray>("locale");

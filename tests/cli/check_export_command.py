@@ -488,13 +488,70 @@ def check_page_width(tmp):
                 fail(f"{name}: the page is numbered")
 
 
+def check_lists_in_and_out(tmp):
+    """--list reads a list by its content, --title heads the sheet, --write-csv writes the list,
+    and OUT.xlsx is an Excel workbook that openpyxl and LibreOffice read as the .xls."""
+    # A semicolon-separated address-book file in Windows-1252, under a header of synonyms.
+    src = os.path.join(tmp, "contacts.txt")
+    with open(src, "wb") as f:
+        f.write("Surname;Given Name;Mobile;Email\r\nMüller;Jörg;0170 555;j@example.de\r\nAdams;Anna;;\r\n"
+                .encode("cp1252"))
+    xls, xlsx, out_csv = (os.path.join(tmp, "list." + e) for e in ("xls", "xlsx", "csv"))
+    title = "St. Mary's Choir – Members"
+    run_ok("--list, --title, --write-csv", ["--list", src, "--title", title, "--write-csv", out_csv, xls])
+    want = [["Müller", "Jörg", "", "", "", "", "0170 555", "j@example.de"], ["Adams", "Anna", "", "", "", "", "", ""]]
+    expect("--list: the list", list_of(xls), want)
+    expect("--title: the title cell", xlrd.open_workbook(xls).sheet_by_index(0).cell_value(1, 1), title)
+    with open(out_csv, encoding="utf-8", newline="") as f:
+        expect("--write-csv", list(csv.reader(f)), [NAMES] + want)
+    # The CSV it wrote comes back in unchanged.
+    again = os.path.join(tmp, "again.xls")
+    run_ok("--list of --write-csv's file", ["--list", out_csv, again])
+    expect("--write-csv round trip", list_of(again), want)
+
+    run_ok("OUT.xlsx", ["--list", src, "--title", title, xlsx])
+    with open(xlsx, "rb") as f:
+        expect("OUT.xlsx is a zip", f.read(2), b"PK")
+    try:
+        import openpyxl
+    except ImportError:
+        openpyxl = None
+    if openpyxl:
+        ws = openpyxl.load_workbook(xlsx).worksheets[0]
+        expect("xlsx: sheet name", ws.title, "Phone List")
+        expect("xlsx: title", ws.cell(2, 2).value, title)
+        expect("xlsx: header", [ws.cell(4, c).value for c in range(2, 10)], NAMES)
+        expect("xlsx: first entry", [ws.cell(5, c).value or "" for c in range(2, 10)], want[0])
+        expect("xlsx: landscape", ws.page_setup.orientation, "landscape")
+        expect("xlsx: header row repeated", (ws.print_title_rows or "").replace("$", ""), "4:4")
+    lo = os.path.join(tmp, "lo-xlsx")
+    profile = tempfile.mkdtemp(dir=tmp, prefix="lo-profile-")
+    subprocess.run(["soffice", "--headless", f"-env:UserInstallation=file://{profile}", "--convert-to", "xls",
+                    "--outdir", lo, xlsx], check=True, capture_output=True, timeout=600)
+    expect("xlsx as LibreOffice reads it", list_of(os.path.join(lo, "list.xls")), want)
+
+    # Refusals name the file and what was expected, and write nothing.
+    bad = os.path.join(tmp, "colours.csv")
+    with open(bad, "w") as f:
+        f.write("Colour,Size\nred,10\n")
+    res = run(["--list", bad, os.path.join(tmp, "bad.xls")])
+    expect("--list of an unknown table: exit", res.returncode, 1)
+    if bad not in res.stderr or "Last Name" not in res.stderr:
+        fail(f"--list of an unknown table: message {res.stderr.strip()!r}")
+    if os.path.exists(os.path.join(tmp, "bad.xls")):
+        fail("--list of an unknown table wrote a workbook")
+    res = run(["--list", src, "--csv", src, os.path.join(tmp, "two.xls")])
+    expect("--list with --csv: exit", res.returncode != 0, True)
+
+
 def main():
     global CFG_EMPTY
     os.makedirs(WORK, exist_ok=True)
     tmp = tempfile.mkdtemp(dir=WORK, prefix="export-")
     CFG_EMPTY = os.path.join(tmp, "cfg-empty")
     os.makedirs(CFG_EMPTY)
-    for part in (check_inputs, check_bad_input, check_outputs, check_scripts, check_page_width):
+    for part in (check_inputs, check_bad_input, check_outputs, check_scripts, check_page_width,
+                 check_lists_in_and_out):
         sub = os.path.join(tmp, part.__name__)
         os.makedirs(sub)
         part(sub)

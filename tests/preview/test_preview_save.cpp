@@ -81,7 +81,8 @@ private slots:
 
         QCOMPARE(prompt.dialogs.size(), size_t(1));
         QCOMPARE(prompt.dialogs[0].title, QStringLiteral("Save File"));
-        QCOMPARE(prompt.dialogs[0].filter, QStringLiteral("Excel Files (*.xls)|*.xls|"));
+        QCOMPARE(prompt.dialogs[0].filter,
+                 QStringLiteral("Excel 97-2003 Workbook (*.xls)|*.xls|Excel Workbook (*.xlsx)|*.xlsx|"));
         QCOMPARE(readAll(target), mBytes);
         QCOMPARE(prompt.texts(), QStringList{kDone});
         QCOMPARE(prompt.shown[0].title, QString()); // the application title

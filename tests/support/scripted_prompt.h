@@ -11,7 +11,8 @@
 
 // A prompt that records everything shown and answers from a script. Installs
 // itself for its lifetime. Unscripted questions get their default button;
-// unscripted save dialogs are cancelled.
+// unscripted file dialogs are cancelled. Save and open dialogs take their
+// answers from the same list of file names.
 class ScriptedPrompt : public Prompt {
 public:
     struct Shown {
@@ -36,6 +37,8 @@ public:
         answers.pop_front();
         return a;
     }
+
+    QString openFileName(const QString& title, const QString& filter) override { return saveFileName(title, filter); }
 
     QString saveFileName(const QString& title, const QString& filter) override {
         dialogs.push_back({title, filter});

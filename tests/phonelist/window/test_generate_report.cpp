@@ -1,6 +1,8 @@
 #include "app/prompt.h"
 #include "isolated_settings.h"
 #include "phonelist/window/main_window.h"
+#include "app/settings_store.h"
+#include "phonelist/files/list_input.h"
 #include "phonelist/phone_list_table.h"
 #include "phonelist/window/report_windows.h"
 #include "preview/picture_box.h"
@@ -9,6 +11,7 @@
 #include "sheet/engine/app_factory.h"
 #include "sheet/engine/spreadsheet_app.h"
 #include "sheet/report/sheet_snapshot.h"
+#include "sheet/xls/xls_io.h"
 
 #include <QDir>
 #include <QFile>
@@ -130,7 +133,8 @@ private slots:
         QCOMPARE(readAll(saved), bytes);
         QCOMPARE(mPrompt->texts(), QStringList{QStringLiteral("Done.")});
         QCOMPARE(mPrompt->dialogs.back().title, QStringLiteral("Save File"));
-        QCOMPARE(mPrompt->dialogs.back().filter, QStringLiteral("Excel Files (*.xls)|*.xls|"));
+        QCOMPARE(mPrompt->dialogs.back().filter,
+                 QStringLiteral("Excel 97-2003 Workbook (*.xls)|*.xls|Excel Workbook (*.xlsx)|*.xlsx|"));
 
         // An existing file: No keeps it, Yes replaces it.
         const QString existing = mOut.filePath(QStringLiteral("old.xls"));
@@ -171,6 +175,33 @@ private slots:
         for (const char* name : {"Our Organization's Telephone List", "Last Name", "Darezo", "Vivaduvu", "Veruzu",
                                  "dediz.vivaduvu@example.com"})
             QVERIFY2(csv.contains(QString::fromUtf8(name)), name);
+    }
+
+    // The organisation's own title heads the sheet; the workbook saves as .xlsx too.
+    void theStoredTitleHeadsTheSheetAndXlsxSaves() {
+        {
+            SettingsStore store;
+            store.write(QString::fromLatin1(settings::kTitle), QStringLiteral("St. Mary's Choir"));
+            store.sync();
+        }
+        auto w = start();
+        Form2* preview = generate(*w);
+        QTRY_VERIFY(preview->isVisible());
+        const auto book = sheet::xls::readFile(preview->mExcelFile.toStdString());
+        const sheet::Cell* title = book->sheetAt(0).cell(1, 1);
+        QVERIFY(title && title->text());
+        QCOMPARE(*title->text(), std::string("St. Mary's Choir"));
+
+        const QString saved = mOut.filePath(QStringLiteral("choir.xlsx"));
+        mPrompt->fileNames.push_back(saved);
+        QTest::mouseClick(preview->PushButton6, Qt::LeftButton);
+        QCOMPARE(mPrompt->texts(), QStringList{QStringLiteral("Done.")});
+        QVERIFY(readAll(saved).startsWith("PK\x03\x04"));
+        const std::vector<PhoneListRow> rows = readPhoneList(saved);
+        QCOMPARE(rows.size(), std::size_t(3));
+        QCOMPARE(rows[0][0], QStringLiteral("Darezo"));
+        QCOMPARE(rows[1][7], QStringLiteral("dediz.vivaduvu@example.com"));
+        QTest::mouseClick(preview->PushButton8, Qt::LeftButton);
     }
 
     void backDiscardsTheWorkbookAndASecondRunStartsAfresh() {

@@ -4,6 +4,8 @@
 #include "isolated_settings.h"
 #include "phonelist/window/main_window.h"
 #include "phonelist/window/phone_list_model.h"
+#include "phonelist/files/list_input.h"
+#include "phonelist/list_commands.h"
 #include "phonelist/phone_list_table.h"
 #include "scripted_prompt.h"
 
@@ -13,6 +15,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -96,7 +99,7 @@ private slots:
     void layoutFollowsTheTwipGeometry() {
         auto w = start();
         QCOMPARE(w->logicalDpiX(), 96);
-        QCOMPARE(w->size(), QSize(536, 380));
+        QCOMPARE(w->size(), QSize(536, 447));
         QCOMPARE(w->minimumSize(), w->maximumSize());
         struct Expect {
             QWidget* widget;
@@ -107,11 +110,15 @@ private slots:
             {w->PushButton22, {8, 8, 520, 27}, QStringLiteral("Start Creating Template")},
             {w->PushButton6, {8, 42, 256, 27}, QStringLiteral("Help")},
             {w->PushButton7, {272, 42, 256, 27}, QStringLiteral("Load Sample/Example Data")},
-            {w->Frame2, {8, 74, 520, 300}, QStringLiteral("Telephone List data:")},
+            {w->Frame2, {8, 74, 520, 334}, QStringLiteral("Telephone List data:")},
             {w->DataGrid1, {17, 20, 486, 236}, QString()},
             {w->PushButton2, {16, 263, 209, 27}, QStringLiteral("Insert Below Selected Row")},
             {w->PushButton3, {232, 263, 97, 27}, QStringLiteral("Delete All")},
             {w->PushButton1, {336, 263, 167, 27}, QStringLiteral("Delete Selected Row")},
+            {w->ImportButton, {16, 297, 160, 27}, QStringLiteral("Import...")},
+            {w->ExportListButton, {184, 297, 160, 27}, QStringLiteral("Export List...")},
+            {w->SortButton, {352, 297, 151, 27}, QStringLiteral("Sort")},
+            {w->TitleEdit, {64, 414, 464, 25}, QString()},
         };
         for (const Expect& e : expected) {
             QCOMPARE(e.widget->geometry(), e.rect);
@@ -249,6 +256,8 @@ private slots:
         QVERIFY(second->keeper().readOnly());
         QCOMPARE(second->DataGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
         QVERIFY(!second->PushButton3->isEnabled());
+        QVERIFY(!second->ImportButton->isEnabled() && !second->SortButton->isEnabled());
+        QVERIFY(second->ExportListButton->isEnabled());
         QVERIFY(second->PushButton22->isEnabled()); // the sheet can still be made
         QVERIFY(!first->keeper().readOnly());
         // Whatever the read-only window holds, its close writes none of it.
@@ -437,12 +446,132 @@ private slots:
     void paintsATidyWhiteWindow() {
         auto w = start();
         const QImage shot = w->grab().toImage();
-        QCOMPARE(shot.size(), QSize(536, 380));
+        QCOMPARE(shot.size(), QSize(536, 447));
         QCOMPARE(QColor(shot.pixel(2, 2)), QColor(Qt::white));
-        QCOMPARE(QColor(shot.pixel(530, 376)), QColor(Qt::white));
+        QCOMPARE(QColor(shot.pixel(530, 443)), QColor(Qt::white));
         const QByteArray out = qgetenv("QUORVEL_SCREENSHOT");
         if (!out.isEmpty())
             shot.save(QString::fromLocal8Bit(out));
+    }
+
+    // --- lists in and out, sort, title ---
+
+    // A list comes in from a file; with entries already there the user picks
+    // replace (Yes), add (No) or neither (Cancel). The store follows at once.
+    void importReplacesOrAddsAsTheUserSays() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("contacts.csv"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Surname;Given Name;Mobile\r\nAdams;Anna;0170 1\r\nBaker;Ben;0170 2\r\n");
+        f.close();
+        auto w = start();
+        mPrompt->fileNames = {file};
+        w->ImportButton->click(); // the list is empty: no question
+        QCOMPARE(mPrompt->dialogs.back().title, QStringLiteral("Import List"));
+        QCOMPARE(FilledRows(*gPhoneList).size(), std::size_t(2));
+        QCOMPARE(cell(1, 0), QStringLiteral("Baker"));
+        QCOMPARE(cell(1, 6), QStringLiteral("0170 2"));
+        QVERIFY(SettingsStore().read(QString::fromLatin1(settings::kLastUpdated), kNever) != kNever);
+
+        mPrompt->shown.clear();
+        mPrompt->answers = {Prompt::Answer::No};
+        w->importFile(file);
+        QCOMPARE(mPrompt->shown.front().buttons, Prompt::Buttons::YesNoCancel);
+        QCOMPARE(FilledRows(*gPhoneList).size(), std::size_t(4));
+        QCOMPARE(cell(3, 0), QStringLiteral("Baker"));
+
+        mPrompt->answers = {Prompt::Answer::Cancel};
+        w->importFile(file);
+        QCOMPARE(FilledRows(*gPhoneList).size(), std::size_t(4));
+        mPrompt->answers = {Prompt::Answer::Yes};
+        w->importFile(file);
+        QCOMPARE(gPhoneList->RecordCount(), 2);
+        w->close();
+        QCOMPARE(SettingsStore().read(QString::fromLatin1(settings::kRowCount), kNever), QStringLiteral("2"));
+        QCOMPARE(SettingsStore().read(settings::rowSourceKey(1, 2), kNever), QStringLiteral("Baker"));
+    }
+
+    void aFileThatIsNoListIsNamedInAWarning() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("notes.txt"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Colour,Size\nred,10\n");
+        f.close();
+        auto w = start();
+        w->importFile(file);
+        QCOMPARE(mPrompt->shown.size(), std::size_t(1));
+        QCOMPARE(mPrompt->shown.front().icon, Prompt::Icon::Warning);
+        QVERIFY(mPrompt->shown.front().text.contains(file));
+        QVERIFY(FilledRows(*gPhoneList).empty());
+    }
+
+    void aFileDroppedOnTheGridIsImported() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("list.vcf"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Clarke;Carla;;;\r\nFN:Carla Clarke\r\nEND:VCARD\r\n");
+        f.close();
+        auto w = start();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QWidget* target = w->DataGrid1->viewport();
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QTRY_COMPARE(cell(0, 0), QStringLiteral("Clarke"));
+        QCOMPARE(cell(0, 1), QStringLiteral("Carla"));
+    }
+
+    void exportListWritesTheEntriesAsCsv() {
+        auto w = start();
+        gPhoneList->setValueAt(0, 0, QStringLiteral("Adams, Jr."));
+        gPhoneList->setValueAt(2, 7, QStringLiteral("c@example.org"));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("out.csv"));
+        mPrompt->fileNames = {file};
+        w->ExportListButton->click();
+        QCOMPARE(mPrompt->texts(), QStringList{QStringLiteral("Done.")});
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray csv = f.readAll();
+        QVERIFY(csv.startsWith("Last Name,First Name,Spouse/Kids,Address,Home Number,Work Number,Cell Number,E-mail"));
+        const std::vector<PhoneListRow> back = parsePhoneList(csv, file);
+        QCOMPARE(back.size(), std::size_t(2));
+        QCOMPARE(back[0][0], QStringLiteral("Adams, Jr."));
+        QCOMPARE(back[1][7], QStringLiteral("c@example.org"));
+    }
+
+    void sortOrdersTheGridAndStoresIt() {
+        auto w = start();
+        const QStringList names = {QStringLiteral("Zander"), QString(), QStringLiteral("Adams")};
+        for (int r = 0; r < names.size(); ++r)
+            gPhoneList->setValueAt(r, 0, names[r]);
+        w->SortButton->click();
+        QCOMPARE(cell(0, 0), QStringLiteral("Adams"));
+        QCOMPARE(cell(1, 0), QStringLiteral("Zander"));
+        QCOMPARE(w->DataGrid1->model()->index(0, 0).data().toString(), QStringLiteral("Adams"));
+        w->close();
+        QCOMPARE(SettingsStore().read(settings::rowSourceKey(1, 1), kNever), QStringLiteral("Adams"));
+    }
+
+    void theTitleIsKeptInTheStore() {
+        {
+            auto w = start();
+            QCOMPARE(w->TitleEdit->placeholderText(), QStringLiteral("Our Organization's Telephone List"));
+            w->TitleEdit->setFocus();
+            QTest::keyClicks(w->TitleEdit, QStringLiteral("St. Mary's Choir"));
+            QTest::keyClick(w->TitleEdit, Qt::Key_Return);
+            QCOMPARE(SettingsStore().read(QString::fromLatin1(settings::kTitle), kNever),
+                     QStringLiteral("St. Mary's Choir"));
+            w->close();
+        }
+        auto again = start();
+        QCOMPARE(again->TitleEdit->text(), QStringLiteral("St. Mary's Choir"));
     }
 };
 

@@ -1,4 +1,4 @@
-#include "cli/phone_list_input.h"
+#include "phonelist/files/list_input.h"
 
 #include <QtTest>
 
@@ -142,7 +142,7 @@ private slots:
 
     void readsOnlyRegularFiles() {
         for (const char* path : {"/dev/zero", "/tmp"}) {
-            for (auto reader : {readPhoneListCsv, readPhoneListXls}) {
+            for (auto reader : {readPhoneListCsv, readPhoneListXls, readPhoneList}) {
                 try {
                     reader(QString::fromLatin1(path));
                     QFAIL("no error");

@@ -1,58 +1,22 @@
-#include "cli/phone_list_input.h"
+#include "phonelist/files/list_input.h"
 
+#include "phonelist/files/column_mapping.h"
+#include "phonelist/files/delimited_text.h"
+#include "phonelist/files/input_support.h"
+#include "phonelist/files/text_decoding.h"
+#include "phonelist/files/vcard_text.h"
+#include "phonelist/files/workbook_tables.h"
+#include "phonelist/files/zip_archive.h"
 #include "sheet/xls/xls_io.h"
 
-#include <QFile>
-
-#include <cerrno>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
+#include <span>
 
 namespace {
 
-[[noreturn]] void fail(const QString& fileName, int line, const QString& why) {
-    const QString where = line > 0 ? fileName + QLatin1Char(':') + QString::number(line) : fileName;
-    throw InputError((where + QStringLiteral(": ") + why).toStdString());
-}
-
-// QString::fromUtf8 replaces bad sequences silently, so find them first: the user must hear of them.
-int lineOfInvalidUtf8(const QByteArray& bytes) {
-    int line = 1;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n;) {
-        const unsigned char c = p[i];
-        if (c == '\n')
-            ++line;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        unsigned min = 0;
-        unsigned cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1, min = 0x80, cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2, min = 0x800, cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3, min = 0x10000, cp = c & 0x07;
-        } else {
-            return line;
-        }
-        for (int k = 1; k <= extra; ++k) {
-            if (i + k >= n || (p[i + k] & 0xC0) != 0x80)
-                return line;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return line;
-        i += extra + 1;
-    }
-    return 0;
-}
+using listfiles::fail;
+using listfiles::lineOfInvalidUtf8;
+using listfiles::requireRegularFile;
+using listfiles::shownNumber;
 
 bool isHeader(const std::vector<QString>& fields) {
     const auto& names = phoneListColumnNames();
@@ -62,15 +26,6 @@ bool isHeader(const std::vector<QString>& fields) {
         if (fields[i].trimmed().compare(names[i], Qt::CaseInsensitive) != 0)
             return false;
     return true;
-}
-
-// A number as the General format shows it: up to 15 significant digits, no trailing zeros.
-QString shownNumber(double v) {
-    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e15)
-        return QString::number(static_cast<long long>(v));
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15g", v);
-    return QString::fromLatin1(buffer);
 }
 
 QString cellText(const sheet::Sheet& s, int row, int column) {
@@ -90,15 +45,6 @@ bool rowHoldsNames(const sheet::Sheet& s, int row, int firstColumn) {
         if (cellText(s, row, firstColumn + k).trimmed().compare(names[size_t(k)], Qt::CaseInsensitive) != 0)
             return false;
     return true;
-}
-
-// A device, a FIFO or a folder would be read for ever or not at all.
-void requireRegularFile(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        fail(path, 0, QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(std::strerror(errno)));
-    if (!S_ISREG(st.st_mode))
-        fail(path, 0, QStringLiteral("cannot be read: not a regular file"));
 }
 
 } // namespace
@@ -199,17 +145,7 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
     auto endField = [&] {
         if (fieldUnits > kMaxFieldLength)
             fail(fileName, recordLine,
-                 fieldUnits == fieldChars
-                     ? QStringLiteral("field %1 has %2 characters; at most %3 fit")
-                           .arg(fieldCount + 1)
-                           .arg(fieldChars)
-                           .arg(kMaxFieldLength)
-                     : QStringLiteral("field %1 has %2 characters, which take %3 of the %4 places a field has "
-                                      "(emoji and other characters beyond U+FFFF take two)")
-                           .arg(fieldCount + 1)
-                           .arg(fieldChars)
-                           .arg(fieldUnits)
-                           .arg(kMaxFieldLength));
+                 listfiles::tooLongMessage(QStringLiteral("field %1").arg(fieldCount + 1), fieldChars, fieldUnits));
         if (++fieldCount <= 8)
             fields.push_back(field);
         field.clear();
@@ -279,15 +215,111 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
 }
 
 std::vector<PhoneListRow> readPhoneListCsv(const QString& path) {
-    requireRegularFile(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(path, 0, QStringLiteral("cannot be read: ") + file.errorString());
-    // The list is at most tens of thousands of short lines; refuse anything absurd
-    // while reading, since a file can grow after it was looked at.
-    constexpr qint64 kMaxBytes = qint64(256) << 20;
-    QByteArray bytes = file.read(kMaxBytes + 1);
-    if (bytes.size() > kMaxBytes)
-        fail(path, 0, QStringLiteral("is larger than 256 MB; that is no phone list"));
-    return parsePhoneListCsv(bytes, path);
+    return parsePhoneListCsv(listfiles::readListFile(path), path);
+}
+
+namespace {
+
+// A sheet row as the table readers see it.
+listfiles::TableRow tableRowOf(const sheet::Sheet& s, int r, const QString& fileName) {
+    listfiles::TableRow out;
+    out.line = r + 1;
+    const sheet::Row* row = s.row(r);
+    for (size_t c = 0; row && c < row->cells.size(); ++c) {
+        listfiles::Field field = listfiles::fieldOf(cellText(s, r, int(c)));
+        if (!field.blank())
+            listfiles::putCell(out, qint64(c), std::move(field), fileName);
+    }
+    return out;
+}
+
+// An .xls sheet of our own, or a plain table, reads as phoneListFromWorkbook reads it; a
+// sheet under other column names (an address book's export saved by a spreadsheet) is mapped.
+std::vector<PhoneListRow> listFromXls(const QByteArray& bytes, const QString& fileName) {
+    std::unique_ptr<sheet::Workbook> workbook;
+    try {
+        workbook = sheet::xls::readBytes(
+            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), size_t(bytes.size())));
+    } catch (const std::exception& e) {
+        fail(fileName, 0, QStringLiteral("is not a readable Excel 97-2003 workbook: ") + QString::fromUtf8(e.what()));
+    }
+    if (workbook->sheetCount() == 0)
+        return phoneListFromWorkbook(*workbook, fileName);
+    const sheet::Sheet& s = workbook->sheetAt(0);
+    bool mapped = false;
+    int seen = 0;
+    for (int r = 0; r < s.rowCount() && seen < 10; ++r) {
+        const listfiles::TableRow row = tableRowOf(s, r, fileName);
+        if (row.used == 0)
+            continue;
+        ++seen;
+        if (listfiles::namesListColumns(row.cells)) {
+            mapped = !((r == 0 && rowHoldsNames(s, 0, 0)) || (r == 3 && rowHoldsNames(s, 3, 1)));
+            break;
+        }
+    }
+    if (mapped) {
+        listfiles::TableList table(fileName, listfiles::TableList::Source::SheetRows);
+        for (int r = 0; r < s.rowCount(); ++r)
+            table.add(tableRowOf(s, r, fileName));
+        return table.finish();
+    }
+    listfiles::ListRows rows(fileName);
+    for (PhoneListRow& row : phoneListFromWorkbook(*workbook, fileName))
+        rows.add(0, std::move(row));
+    return rows.take();
+}
+
+std::vector<PhoneListRow> listFromZip(const QByteArray& bytes, const QString& fileName) {
+    listfiles::ZipArchive archive(bytes, fileName);
+    if (archive.contains(QStringLiteral("xl/workbook.xml")))
+        return listfiles::phoneListFromXlsx(archive, fileName);
+    if (archive.contains(QStringLiteral("content.xml")))
+        return listfiles::phoneListFromOds(archive, fileName);
+    fail(fileName, 0, QStringLiteral("is a zip archive, but neither an .xlsx nor an .ods workbook"));
+}
+
+} // namespace
+
+std::vector<PhoneListRow> parsePhoneList(const QByteArray& bytes, const QString& fileName) {
+    if (bytes.isEmpty())
+        fail(fileName, 0, QStringLiteral("is empty; there is no list in it"));
+    // An OLE2 compound file: an Excel 97-2003 workbook, or a document of another kind its reader names.
+    if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return listFromXls(bytes, fileName);
+    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("PK\x05\x06"))
+        return listFromZip(bytes, fileName);
+    const QString text = listfiles::decodeListText(bytes, fileName);
+    if (text.trimmed().isEmpty())
+        fail(fileName, 0, QStringLiteral("is empty; there is no list in it"));
+    if (listfiles::isVCardText(text))
+        return listfiles::phoneListFromVCards(text, fileName);
+    return listfiles::phoneListFromDelimitedText(text, fileName);
+}
+
+std::vector<PhoneListRow> readPhoneList(const QString& path) {
+    return parsePhoneList(listfiles::readListFile(path), path);
+}
+
+QByteArray phoneListCsv(const std::vector<PhoneListRow>& rows) {
+    auto line = [](const std::array<QString, 8>& fields) {
+        QByteArray out;
+        for (size_t k = 0; k < fields.size(); ++k) {
+            if (k > 0)
+                out += ',';
+            const QByteArray field = fields[k].toUtf8();
+            if (field.contains(',') || field.contains('"') || field.contains('\r') || field.contains('\n')) {
+                QByteArray quoted = field;
+                quoted.replace('"', "\"\"");
+                out += '"' + quoted + '"';
+            } else {
+                out += field;
+            }
+        }
+        return out + "\r\n";
+    };
+    QByteArray csv = line(phoneListColumnNames());
+    for (const PhoneListRow& row : rows)
+        csv += line(row);
+    return csv;
 }
