@@ -129,9 +129,8 @@ QString tooLongMessage(const QString& what, qsizetype chars, qsizetype units) {
 QString shownNumber(double v) {
     if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e15)
         return QString::number(static_cast<long long>(v));
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15g", v);
-    return QString::fromLatin1(buffer);
+    // Not printf: the program runs in the user's numeric locale, and a file's 1.5 is not "1,5".
+    return QString::number(v, 'g', 15);
 }
 
 QString oneLine(const QString& text) {
