@@ -30,6 +30,10 @@ inline constexpr const char* kLastUpdated = "Last Updated"; // default: today's 
 // The organisation's title over the list; empty or never set means kTitleDefault.
 inline constexpr const char* kTitle = "Title";
 inline constexpr const char* kTitleDefault = "Our Organization's Telephone List";
+// The main window's size ("640x480", pixels) and the grid's column widths
+// ("90,80,...", eight pixel widths) as the user left them; default: the first layout.
+inline constexpr const char* kWindowSize = "Window Size";
+inline constexpr const char* kColumnWidths = "Column Widths";
 // How a list prints: kPageLayoutOnePage (the default) or kPageLayoutPageWidth.
 inline constexpr const char* kPageLayout = "Page Layout";
 inline constexpr const char* kPageLayoutOnePage = "One page";

@@ -174,20 +174,20 @@ void Form2::buildControls() {
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(pixels(120, 7860, 9600, 855));
 
-    PushButton1 = new QPushButton(QStringLiteral("Zoom In"), Frame1);
+    PushButton1 = new QPushButton(QStringLiteral("&Zoom In"), Frame1);
     PushButton1->setGeometry(pixels(240, 300, 1800, 405));
-    PushButton2 = new QPushButton(QStringLiteral("Zoom Out"), Frame1);
+    PushButton2 = new QPushButton(QStringLiteral("Zoom &Out"), Frame1);
     PushButton2->setGeometry(pixels(2160, 300, 1800, 405));
-    FitWidthButton = new QPushButton(QStringLiteral("Fit Width"), Frame1);
+    FitWidthButton = new QPushButton(QStringLiteral("Fit &Width"), Frame1);
     FitWidthButton->setGeometry(pixels(4080, 300, 1800, 405));
-    FitPageButton = new QPushButton(QStringLiteral("Fit Page"), Frame1);
+    FitPageButton = new QPushButton(QStringLiteral("Fit &Page"), Frame1);
     FitPageButton->setGeometry(pixels(6000, 300, 1800, 405));
     ZoomLevelLabel = new QLabel(Frame1);
     ZoomLevelLabel->setObjectName(QStringLiteral("ZoomLevelLabel"));
     ZoomLevelLabel->setGeometry(pixels(7920, 300, 1560, 405));
     ZoomLevelLabel->setAlignment(Qt::AlignCenter);
 
-    auto* pageLayoutLabel = new QLabel(QStringLiteral("Page layout:"), this);
+    auto* pageLayoutLabel = new QLabel(QStringLiteral("Page &layout:"), this);
     pageLayoutLabel->setGeometry(pixels(120, 8850, 1500, 405));
     PageLayoutBox = new QComboBox(this);
     PageLayoutBox->setObjectName(QStringLiteral("PageLayoutBox"));
@@ -195,14 +195,14 @@ void Form2::buildControls() {
         {QLatin1String(settings::kPageLayoutOnePage), QLatin1String(settings::kPageLayoutPageWidth)});
     PageLayoutBox->setGeometry(pixels(1680, 8850, 3120, 405));
     pageLayoutLabel->setBuddy(PageLayoutBox);
-    PrintButton = new QPushButton(QStringLiteral("Print..."), this);
+    PrintButton = new QPushButton(QStringLiteral("P&rint..."), this);
     PrintButton->setGeometry(pixels(4920, 8850, 2340, 405));
-    SavePdfButton = new QPushButton(QStringLiteral("Save as PDF..."), this);
+    SavePdfButton = new QPushButton(QStringLiteral("Save as P&DF..."), this);
     SavePdfButton->setGeometry(pixels(7380, 8850, 2340, 405));
 
-    PushButton8 = new QPushButton(QStringLiteral("< Back"), this);
+    PushButton8 = new QPushButton(QStringLiteral("< &Back"), this);
     PushButton8->setGeometry(pixels(120, 9375, 4680, 405));
-    PushButton6 = new QPushButton(QStringLiteral("Save Results To Excel File"), this);
+    PushButton6 = new QPushButton(QStringLiteral("&Save Results To Excel File"), this);
     PushButton6->setGeometry(pixels(4920, 9375, 4800, 405));
 
     QFont buttonFont(QStringLiteral("Arial"));

@@ -14,7 +14,9 @@ bool isPictureBox(const QWidget& widget) {
 
 void paintButtonFace(QWidget& widget) {
     QPalette pal = widget.palette();
+    // The theme's button face with the theme's button text: a pair that reads.
     pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    pal.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::ButtonText));
     widget.setPalette(pal);
     widget.setAutoFillBackground(true);
 }

@@ -32,9 +32,12 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QTableView>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <vector>
@@ -74,6 +77,9 @@ QIcon appIcon() {
 
 Form1::Form1(QWidget* parent) : QWidget(parent), mReportWindows(std::make_unique<PreviewHandOver>(*this)) {
     createControls();
+    const QSize first(twipsToPixels(kLayoutWidth), twipsToPixels(kLayoutHeight));
+    setMinimumSize(first);
+    resize(first);
     placeControls();
     Form_Load();
 }
@@ -95,8 +101,11 @@ int Form1::twipsToPixels(int twips) const {
 void Form1::createControls() {
     setObjectName(QStringLiteral("Form1"));
     setFont(arialBold(9));
+    // A white ground needs dark text, whatever the desktop's theme says.
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    pal.setColor(QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
     setPalette(pal);
     setAutoFillBackground(true);
 
@@ -106,9 +115,9 @@ void Form1::createControls() {
         b->setFont(arialBold(11.25));
         return b;
     };
-    PushButton22 = button("PushButton22", QStringLiteral("Start Creating Template"), this);
-    PushButton6 = button("PushButton6", QStringLiteral("Help"), this);
-    PushButton7 = button("PushButton7", QStringLiteral("Load Sample/Example Data"), this);
+    PushButton22 = button("PushButton22", QStringLiteral("&Start Creating Template"), this);
+    PushButton6 = button("PushButton6", QStringLiteral("&Help"), this);
+    PushButton7 = button("PushButton7", QStringLiteral("&Load Sample/Example Data"), this);
 
     Frame2 = new QGroupBox(QStringLiteral("Telephone List data:"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
@@ -122,23 +131,26 @@ void Form1::createControls() {
         QStringLiteral("To enter Description select row and type Description. Then press Enter to finish changes."));
     QPalette gridPal = DataGrid1->palette();
     gridPal.setColor(QPalette::Base, Qt::white);
-    gridPal.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
+    gridPal.setColor(QPalette::AlternateBase, QColor(0xf4, 0xf4, 0xf4));
+    gridPal.setColor(QPalette::Text, Qt::black);
     DataGrid1->setPalette(gridPal);
+    // Tab leaves the grid for the commands; the arrow keys move inside it.
+    DataGrid1->setTabKeyNavigation(false);
     DataGrid1->setWordWrap(false);
     DataGrid1->horizontalHeader()->setHighlightSections(false);
     DataGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     DataGrid1->verticalHeader()->setDefaultSectionSize(DataGrid1->fontMetrics().height() + 4);
 
-    PushButton2 = button("PushButton2", QStringLiteral("Insert Below Selected Row"), Frame2);
-    PushButton3 = button("PushButton3", QStringLiteral("Delete All"), Frame2);
-    PushButton1 = button("PushButton1", QStringLiteral("Delete Selected Row"), Frame2);
-    ImportButton = button("ImportButton", QStringLiteral("Import..."), Frame2);
-    ExportListButton = button("ExportListButton", QStringLiteral("Export List..."), Frame2);
-    SortButton = button("SortButton", QStringLiteral("Sort"), Frame2);
+    PushButton2 = button("PushButton2", QStringLiteral("&Insert Below Selected Row"), Frame2);
+    PushButton3 = button("PushButton3", QStringLiteral("Delete &All"), Frame2);
+    PushButton1 = button("PushButton1", QStringLiteral("&Delete Selected Row"), Frame2);
+    ImportButton = button("ImportButton", QStringLiteral("I&mport..."), Frame2);
+    ExportListButton = button("ExportListButton", QStringLiteral("&Export List..."), Frame2);
+    SortButton = button("SortButton", QStringLiteral("S&ort"), Frame2);
     ImportButton->setToolTip(QStringLiteral("Bring in a list from a CSV, vCard, .xls, .xlsx or .ods file"));
     SortButton->setToolTip(QStringLiteral("Order the list by Last Name, then First Name"));
 
-    TitleLabel = new QLabel(QStringLiteral("Title:"), this);
+    TitleLabel = new QLabel(QStringLiteral("&Title:"), this);
     TitleLabel->setObjectName(QStringLiteral("TitleLabel"));
     TitleEdit = new QLineEdit(this);
     TitleEdit->setObjectName(QStringLiteral("TitleEdit"));
@@ -161,7 +173,21 @@ void Form1::createControls() {
     connect(SortButton, &QPushButton::clicked, this, &Form1::SortButton_Click);
     connect(TitleEdit, &QLineEdit::editingFinished, this, &Form1::TitleEdit_Change);
 
+    // Keys for the commands a user reaches for most.
+    const auto shortcut = [this](const QKeySequence& keys, QPushButton* target) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, target, [target] {
+            if (target->isEnabled())
+                target->click();
+        });
+    };
+    shortcut(QKeySequence(Qt::Key_Insert), PushButton2);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete), PushButton1);
+    shortcut(QKeySequence(Qt::Key_F1), PushButton6);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), PushButton22);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), PushButton22);
+
     // Tab order: grid, then the buttons as the window has always had them.
+    DataGrid1->setFocusPolicy(Qt::StrongFocus);
     setTabOrder(DataGrid1, PushButton22);
     setTabOrder(PushButton22, PushButton2);
     setTabOrder(PushButton2, PushButton3);
@@ -182,24 +208,71 @@ void Form1::createControls() {
                                DataGrid1->verticalHeader()->viewport()});
 }
 
+// The layout in twips at the window's first size (8040 x 6705); a larger window
+// gives the grid the room, and the commands keep their places relative to the
+// window's edges, widened in proportion.
 void Form1::placeControls() {
+    const int dx = std::max(0, pixelsToTwips(width()) - kLayoutWidth);
+    const int dy = std::max(0, pixelsToTwips(height()) - kLayoutHeight);
     auto place = [this](QWidget* w, int left, int top, int width, int height) {
         w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
     };
-    place(PushButton22, 120, 120, 7800, 400);
-    place(PushButton6, 120, 630, 3840, 405);
-    place(PushButton7, 4080, 630, 3840, 405);
-    place(Frame2, 120, 1110, 7800, 5010);
-    place(DataGrid1, 255, 300, 7290, 3540);
-    place(PushButton2, 240, 3945, 3135, 405);
-    place(PushButton3, 3480, 3945, 1455, 405);
-    place(PushButton1, 5040, 3945, 2505, 405);
-    place(ImportButton, 240, 4455, 2400, 405);
-    place(ExportListButton, 2760, 4455, 2400, 405);
-    place(SortButton, 5280, 4455, 2265, 405);
-    place(TitleLabel, 120, 6225, 840, 345);
-    place(TitleEdit, 960, 6210, 6960, 375);
-    setFixedSize(twipsToPixels(8040), twipsToPixels(6705));
+    // Along a row of commands inside the frame: x and width grow with the grid.
+    const auto across = [dx](int twips) { return 240 + (twips - 240) * (7290 + dx) / 7290; };
+    const auto wide = [dx](int twips) { return twips * (7290 + dx) / 7290; };
+    place(PushButton22, 120, 120, 7800 + dx, 400);
+    place(PushButton6, 120, 630, 3840 + dx / 2, 405);
+    place(PushButton7, 4080 + dx / 2, 630, 3840 + dx - dx / 2, 405);
+    place(Frame2, 120, 1110, 7800 + dx, 5010 + dy);
+    place(DataGrid1, 255, 300, 7290 + dx, 3540 + dy);
+    place(PushButton2, across(240), 3945 + dy, wide(3135), 405);
+    place(PushButton3, across(3480), 3945 + dy, wide(1455), 405);
+    place(PushButton1, across(5040), 3945 + dy, wide(2505), 405);
+    place(ImportButton, across(240), 4455 + dy, wide(2400), 405);
+    place(ExportListButton, across(2760), 4455 + dy, wide(2400), 405);
+    place(SortButton, across(5280), 4455 + dy, wide(2265), 405);
+    place(TitleLabel, 120, 6225 + dy, 840, 345);
+    place(TitleEdit, 960, 6210 + dy, 6960 + dx, 375);
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeControls();
+}
+
+int Form1::pixelsToTwips(int pixels) const {
+    const int dpi = logicalDpiX();
+    return dpi > 0 ? qRound(pixels * 1440.0 / dpi) : pixels * 15;
+}
+
+// The window's size and the grid's column widths as the user left them.
+void Form1::restoreWindowState() {
+    const QStringList size = mStore.read(settings::kWindowSize, QString()).split(QLatin1Char('x'));
+    if (size.size() == 2) {
+        bool okW = false;
+        bool okH = false;
+        const int w = size[0].toInt(&okW);
+        const int h = size[1].toInt(&okH);
+        if (okW && okH)
+            resize(std::clamp(w, minimumWidth(), 16000), std::clamp(h, minimumHeight(), 16000));
+    }
+    const QStringList widths = mStore.read(settings::kColumnWidths, QString()).split(QLatin1Char(','));
+    if (widths.size() == PhoneListTable::kFieldCount) {
+        for (int c = 0; c < PhoneListTable::kFieldCount; ++c) {
+            bool ok = false;
+            const int w = widths[c].toInt(&ok);
+            if (ok && w >= 8 && w <= 4000)
+                DataGrid1->setColumnWidth(c, w);
+        }
+    }
+}
+
+void Form1::storeWindowState() {
+    mStore.write(settings::kWindowSize, QStringLiteral("%1x%2").arg(width()).arg(height()));
+    QStringList widths;
+    for (int c = 0; c < PhoneListTable::kFieldCount; ++c)
+        widths << QString::number(DataGrid1->columnWidth(c));
+    mStore.write(settings::kColumnWidths, widths.join(QLatin1Char(',')));
 }
 
 void Form1::Form_Load() {
@@ -241,6 +314,7 @@ void Form1::Form_Load() {
     });
     trap.step(8, [&] { bindGrid(); });
     trap.step(8, [&] { TitleEdit->setText(mStore.read(settings::kTitle, QString())); });
+    trap.step(8, [&] { restoreWindowState(); });
     trap.step(9, [&] {
         if (!gPhoneList->atEof())
             gPhoneList->MoveFirst();
@@ -289,6 +363,7 @@ void Form1::Form_QueryUnload() {
     if (mKeeper->readOnly())
         return;
     ErrorTrap trap(location("Form_QueryUnload"));
+    trap.step(1, [&] { storeWindowState(); });
     trap.step(1, [&] {
         SavePhoneList(*gPhoneList, mStore, [&](const std::function<void()>& statement) { trap.step(1, statement); });
     });

@@ -31,8 +31,13 @@ public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Twips to pixels at the window's logical DPI (15 twips per pixel at 96 DPI).
+    // Twips to pixels at the window's logical DPI (15 twips per pixel at 96 DPI), and back.
     int twipsToPixels(int twips) const;
+    int pixelsToTwips(int pixels) const;
+
+    // The window's first and smallest size, in twips.
+    static constexpr int kLayoutWidth = 8040;
+    static constexpr int kLayoutHeight = 6705;
 
     MousePointer mousePointer() const { return mPointer->current(); }
     void setMousePointer(MousePointer pointer) { mPointer->set(pointer); }
@@ -82,6 +87,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createControls();
@@ -89,6 +95,8 @@ private:
     void Form_Load();
     void Form_Unload();
     void bindGrid();
+    void restoreWindowState();
+    void storeWindowState();
     void commitPendingEdit();
     // The redraw lock and the grid, as the row commands reach them.
     ListWindow listWindow();

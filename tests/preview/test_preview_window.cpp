@@ -92,10 +92,10 @@ private slots:
         QCOMPARE(form.PageLayoutBox->count(), 2);
         QCOMPARE(form.PageLayoutBox->itemText(0), QStringLiteral("One page"));
         QCOMPARE(form.PageLayoutBox->itemText(1), QStringLiteral("Fit to page width"));
-        QCOMPARE(form.PrintButton->text(), QStringLiteral("Print..."));
-        QCOMPARE(form.SavePdfButton->text(), QStringLiteral("Save as PDF..."));
-        QCOMPARE(form.PushButton8->text(), QStringLiteral("< Back"));
-        QCOMPARE(form.PushButton6->text(), QStringLiteral("Save Results To Excel File"));
+        QCOMPARE(QString(form.PrintButton->text()).remove(u'&'), QStringLiteral("Print..."));
+        QCOMPARE(QString(form.SavePdfButton->text()).remove(u'&'), QStringLiteral("Save as PDF..."));
+        QCOMPARE(QString(form.PushButton8->text()).remove(u'&'), QStringLiteral("< Back"));
+        QCOMPARE(QString(form.PushButton6->text()).remove(u'&'), QStringLiteral("Save Results To Excel File"));
         QCOMPARE(form.PushButton6->geometry(), QRect(328, 625, 320, 27));
         QVERIFY(form.PushButton1->font().bold());
         QCOMPARE(form.PushButton1->font().pointSizeF(), 11.25);
@@ -105,6 +105,28 @@ private slots:
         QCOMPARE(form.Frame1->palette().color(QPalette::Window), face);
         QVERIFY(form.Frame1->autoFillBackground());
         QVERIFY(!form.handCursor());
+    }
+
+    // The button face the window takes comes with the theme's text colour for it.
+    void aDarkThemeKeepsTheWindowReadable() {
+        const QPalette before = QApplication::palette();
+        QPalette dark;
+        dark.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
+        dark.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+        dark.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+        dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+        QApplication::setPalette(dark);
+        {
+            Form2 form(mFolder.path());
+            for (QWidget* w : {static_cast<QWidget*>(&form), static_cast<QWidget*>(form.Frame1),
+                               static_cast<QWidget*>(form.ZoomLevelLabel)}) {
+                const QPalette p = w->palette();
+                QVERIFY2(std::abs(qGray(p.color(QPalette::Window).rgb()) - qGray(p.color(QPalette::WindowText).rgb())) >
+                             120,
+                         qPrintable(w->objectName()));
+            }
+        }
+        QApplication::setPalette(before);
     }
 
     void firstPreviewOpensAtZoomOneInTheCorner() {

@@ -14,8 +14,10 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSet>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -100,7 +102,7 @@ private slots:
         auto w = start();
         QCOMPARE(w->logicalDpiX(), 96);
         QCOMPARE(w->size(), QSize(536, 447));
-        QCOMPARE(w->minimumSize(), w->maximumSize());
+        QCOMPARE(w->minimumSize(), w->size()); // the first size is the smallest
         struct Expect {
             QWidget* widget;
             QRect rect;
@@ -123,7 +125,7 @@ private slots:
         for (const Expect& e : expected) {
             QCOMPARE(e.widget->geometry(), e.rect);
             if (auto* b = qobject_cast<QPushButton*>(e.widget)) {
-                QCOMPARE(b->text(), e.caption);
+                QCOMPARE(QString(b->text()).remove(QLatin1Char('&')), e.caption);
                 QCOMPARE(b->font().family(), QStringLiteral("Arial"));
                 QCOMPARE(b->font().pointSizeF(), 11.25);
                 QVERIFY(b->font().bold());
@@ -146,15 +148,108 @@ private slots:
         QApplication::setActiveWindow(w.get());
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->DataGrid1));
-        QWidget* expected[] = {w->PushButton22, w->PushButton2, w->PushButton3,
-                               w->PushButton1,  w->PushButton6, w->PushButton7};
-        QWidget* at = w->DataGrid1;
+        // Tab leaves the grid and goes through the commands in their order, then back.
+        QWidget* expected[] = {w->PushButton22, w->PushButton2, w->PushButton3,  w->PushButton1,
+                               w->PushButton6,  w->PushButton7, w->ImportButton, w->ExportListButton,
+                               w->SortButton,   w->TitleEdit,   w->DataGrid1};
         for (QWidget* next : expected) {
-            at = at->nextInFocusChain();
-            while (at->focusPolicy() == Qt::NoFocus)
-                at = at->nextInFocusChain();
-            QCOMPARE(at, next);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
         }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->TitleEdit));
+    }
+
+    // Every command has its own access key, shown in its text, and the common
+    // ones have keys of their own.
+    void accessKeysAndShortcuts() {
+        auto w = start();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QSet<QChar> keys;
+        for (QPushButton* b : w->findChildren<QPushButton*>()) {
+            const qsizetype amp = b->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0 && amp + 1 < b->text().size(), qPrintable(b->text()));
+            const QChar key = b->text().at(amp + 1).toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(b->text()));
+            keys.insert(key);
+        }
+        QTest::keyClick(w->DataGrid1, Qt::Key_F1);
+        QVERIFY(mPrompt->texts().front().startsWith(QStringLiteral("Questions?")));
+        const int rows = gPhoneList->RecordCount();
+        QTest::keyClick(w->DataGrid1, Qt::Key_Insert);
+        QCOMPARE(gPhoneList->RecordCount(), rows + 1);
+        mPrompt->answers = {Prompt::Answer::Yes};
+        QTest::keyClick(w->DataGrid1, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(gPhoneList->RecordCount(), rows);
+        mPrompt->shown.clear();
+        QTest::keyClick(w->DataGrid1, Qt::Key_D, Qt::AltModifier); // "Delete Selected Row", pressed for a moment
+        QTRY_COMPARE(mPrompt->shown.size(), std::size_t(1));
+        QCOMPARE(mPrompt->shown.back().title, QStringLiteral("Question"));
+        mPrompt->shown.clear();
+    }
+
+    // The window grows: the grid takes the room, the commands keep to the edges,
+    // and the next start comes back at that size with the same column widths.
+    void aLargerWindowGivesTheGridTheRoomAndIsRemembered() {
+        {
+            auto w = start();
+            const QRect grid = w->DataGrid1->geometry();
+            w->resize(900, 700);
+            QCOMPARE(w->DataGrid1->width(), grid.width() + 900 - 536);
+            QCOMPARE(w->DataGrid1->height(), grid.height() + 700 - 447);
+            QCOMPARE(w->width() - w->PushButton22->geometry().right(), 536 - 527); // the right margin stays
+            QCOMPARE(w->height() - w->TitleEdit->geometry().bottom(), 447 - 438);  // so does the bottom one
+            QVERIFY(w->PushButton1->geometry().right() <= w->DataGrid1->geometry().right() + 1);
+            QVERIFY(w->PushButton2->geometry().left() < w->PushButton3->geometry().left());
+            QCOMPARE(w->PushButton2->y(), w->Frame2->height() - (334 - 263));
+            w->DataGrid1->setColumnWidth(3, 260);
+            w->resize(100, 100); // not below the first size
+            QCOMPARE(w->size(), QSize(536, 447));
+            w->resize(900, 700);
+            w->close();
+        }
+        auto again = start();
+        QCOMPARE(again->size(), QSize(900, 700));
+        QCOMPARE(again->DataGrid1->columnWidth(3), 260);
+    }
+
+    // With a dark desktop theme the white window keeps dark text, and the
+    // buttons keep the theme's own pairs.
+    void aDarkThemeKeepsTextReadable() {
+        const QPalette before = QApplication::palette();
+        QPalette dark;
+        for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button, QPalette::AlternateBase})
+            dark.setColor(role, QColor(0x2b, 0x2b, 0x2b));
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::PlaceholderText})
+            dark.setColor(role, QColor(0xe0, 0xe0, 0xe0));
+        QApplication::setPalette(dark);
+        {
+            auto w = start();
+            w->PushButton7->click();
+            const auto contrast = [](const QColor& a, const QColor& b) {
+                return std::abs(qGray(a.rgb()) - qGray(b.rgb()));
+            };
+            QVERIFY(contrast(w->palette().color(QPalette::Window),
+                             w->TitleLabel->palette().color(QPalette::WindowText)) > 120);
+            QVERIFY(contrast(w->Frame2->palette().color(QPalette::Window),
+                             w->Frame2->palette().color(QPalette::WindowText)) > 120);
+            const QPalette grid = w->DataGrid1->palette();
+            QVERIFY(contrast(grid.color(QPalette::Base), grid.color(QPalette::Text)) > 120);
+            QVERIFY(contrast(grid.color(QPalette::AlternateBase), grid.color(QPalette::Text)) > 120);
+            const QPalette button = w->PushButton22->palette();
+            QVERIFY(contrast(button.color(QPalette::Button), button.color(QPalette::ButtonText)) > 120);
+            // What is painted: the sample's first name is dark on the white grid.
+            const QImage shot = w->DataGrid1->viewport()->grab().toImage();
+            const QRect cellRect = w->DataGrid1->visualRect(w->DataGrid1->model()->index(0, 0));
+            int darkest = 255;
+            for (int x = cellRect.left(); x <= cellRect.right(); ++x)
+                for (int y = cellRect.top(); y <= cellRect.bottom(); ++y)
+                    darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+            QVERIFY2(darkest < 100, qPrintable(QString::number(darkest)));
+            w->close();
+        }
+        QApplication::setPalette(before);
     }
 
     void closingWritesTheStoreAndTheNextStartShowsIt() {
@@ -399,6 +494,20 @@ private slots:
         QApplication::sendEvent(w->PushButton1, &enter);
         QCOMPARE(w->mousePointer(), MousePointer::Custom);
         QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // Moves as the window system delivers them: entering a button, moving on it.
+    void theHandStaysOverEveryButton() {
+        auto w = start();
+        for (QPushButton* b : {w->PushButton22, w->PushButton6, w->PushButton7, w->PushButton2, w->PushButton3,
+                               w->PushButton1, w->ImportButton, w->ExportListButton, w->SortButton}) {
+            QTest::mouseMove(w->Frame2, QPoint(2, 2));
+            QCOMPARE(w->mousePointer(), MousePointer::Default);
+            QTest::mouseMove(b, b->rect().center());
+            QCOMPARE(w->mousePointer(), MousePointer::Custom);
+            QTest::mouseMove(b, b->rect().center() + QPoint(3, 1));
+            QCOMPARE(w->mousePointer(), MousePointer::Custom);
+        }
     }
 
     void helpShowsTheContactMessage() {
