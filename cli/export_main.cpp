@@ -1,11 +1,9 @@
 // quorvel-tabwright-export: builds the phone-list workbook without any window.
 
 #include "app/quiet_messages.h"
-#include "app/settings_store.h"
+#include "app/startup.h"
 #include "cli/sheet_export.h"
 #include "phonelist/files/list_input.h"
-#include "phonelist/list_persistence.h"
-#include "phonelist/phone_list_table.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -13,14 +11,15 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include <cstdio>
+#include <algorithm>
 #include <exception>
 
 namespace {
 
 const char* const kUsage =
     "Usage: quorvel-tabwright-export [--list FILE | --csv FILE | --xls FILE] [--title TEXT]\n"
-    "                                [--png FILE] [--pdf FILE] [--write-csv FILE] [OUT.xls | OUT.xlsx]";
+    "                                [--png FILE] [--pdf FILE] [--write-csv FILE] [OUT.xls | OUT.xlsx]\n"
+    "       quorvel-tabwright-export --help | --version";
 
 const char* const kIntro = R"(Builds the formatted phone-list workbook that "Start Creating Template" builds,
 without opening a window, and saves it as OUT.xls (Excel 97-2003) or OUT.xlsx
@@ -31,9 +30,14 @@ would show it if it started now, when none of these is given):)";
 
 const char* const kOutputs = R"(What it writes (at least one of OUT, --png, --pdf and --write-csv):)";
 
-const char* const kFooter = R"(Bad input gives a message naming the file (and the line) and exit status 1;
-nothing is written then. Existing output files are replaced only when the new
-file is complete.)";
+const char* const kFooter = R"(A FILE or OUT given as '-' is standard input for the list and standard output
+for one of the outputs (OUT '-' is an .xls workbook); "./-" names a file called
+'-'. Standard output gets its bytes only once every output has been made.
+
+Exit status: 0 when every output was written; 1 for bad input (with a message
+naming the file and the line) or an output that cannot be written, and nothing
+is written then; 2 for a wrong command line. Existing output files are replaced
+only when the new file is complete.)";
 
 // "  --csv FILE    " and the description, wrapped under itself.
 QString optionHelp(const QCommandLineOption& option) {
@@ -63,7 +67,14 @@ QString optionHelp(const QCommandLineOption& option) {
     return text + line + QLatin1Char('\n');
 }
 
-int fail(const QString& message) {
+// A wrong command line: nothing was read or written.
+int usageError(const QString& message) {
+    QTextStream(stderr) << "quorvel-tabwright-export: " << message << " (see --help)\n";
+    return 2;
+}
+
+// Bad input or an output that cannot be written.
+int dataError(const QString& message) {
     QTextStream(stderr) << "quorvel-tabwright-export: " << message << '\n';
     return 1;
 }
@@ -101,9 +112,11 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption png(QStringLiteral("png"),
                                  QStringLiteral("a picture of the sheet as the preview shows it"),
                                  QStringLiteral("FILE"));
-    const QCommandLineOption pdf(QStringLiteral("pdf"),
-                                 QStringLiteral("the sheet as it prints: landscape A4, fitted to one page"),
-                                 QStringLiteral("FILE"));
+    const QCommandLineOption pdf(
+        QStringLiteral("pdf"),
+        QStringLiteral("the sheet as it prints: landscape, on A4 or on Letter where the locale prints on "
+                       "Letter, on one page or one page wide as the stored page layout says"),
+        QStringLiteral("FILE"));
     const QCommandLineOption title(QStringLiteral("title"),
                                    QStringLiteral("the title over the list, instead of the stored one (or \"Our "
                                                   "Organization's Telephone List\")"),
@@ -113,9 +126,12 @@ int main(int argc, char* argv[]) {
                                       QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("this text"));
-    parser.addOptions({list, csv, xls, title, png, pdf, writeCsv, help});
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("the version"));
+    const QList<QCommandLineOption> inputs{list, csv, xls};
+    const QList<QCommandLineOption> valued{list, csv, xls, title, png, pdf, writeCsv};
+    parser.addOptions({list, csv, xls, title, png, pdf, writeCsv, help, version});
     if (!parser.parse(QCoreApplication::arguments()))
-        return fail(parser.errorText() + QStringLiteral(" (see --help)"));
+        return usageError(parser.errorText().chopped(parser.errorText().endsWith(QLatin1Char('.')) ? 1 : 0));
     if (parser.isSet(help)) {
         QTextStream out(stdout);
         out << kUsage << "\n\n"
@@ -124,40 +140,60 @@ int main(int argc, char* argv[]) {
             << optionHelp(title) << '\n'
             << kOutputs << '\n'
             << "  OUT.xls       the workbook; OUT.xlsx writes it as an Excel workbook\n"
-            << optionHelp(png) << optionHelp(pdf) << optionHelp(writeCsv) << optionHelp(help) << '\n'
+            << optionHelp(png) << optionHelp(pdf) << optionHelp(writeCsv) << '\n'
+            << optionHelp(help) << optionHelp(version) << '\n'
             << kFooter << '\n';
         return 0;
     }
+    if (parser.isSet(version)) {
+        QTextStream(stdout) << "quorvel-tabwright-export " << productVersion() << '\n';
+        return 0;
+    }
+    for (const QCommandLineOption& option : valued) {
+        const QString name = QStringLiteral("--") + option.names().constFirst();
+        // The parser keeps every value and value() gives the last: the first would be dropped unseen.
+        if (parser.values(option).size() > 1)
+            return usageError(name + QStringLiteral(" is given more than once"));
+        if (parser.isSet(option) && parser.value(option).isEmpty() &&
+            option.names().constFirst() != QLatin1String("title"))
+            return usageError(name + QStringLiteral(" needs a file name"));
+    }
     const QStringList outputs = parser.positionalArguments();
-    if (int(parser.isSet(list)) + int(parser.isSet(csv)) + int(parser.isSet(xls)) > 1)
-        return fail(QStringLiteral("give one of --list, --csv and --xls"));
+    if (std::count_if(inputs.begin(), inputs.end(), [&](const QCommandLineOption& o) { return parser.isSet(o); }) > 1)
+        return usageError(QStringLiteral("give one of --list, --csv and --xls"));
     if (outputs.size() > 1)
-        return fail(QStringLiteral("one output workbook at most, got: ") + outputs.join(QLatin1Char(' ')));
+        return usageError(QStringLiteral("one output workbook at most, got: ") + outputs.join(QLatin1Char(' ')));
+    if (outputs.size() == 1 && outputs.front().isEmpty())
+        return usageError(QStringLiteral("the output workbook needs a file name"));
     if (outputs.isEmpty() && !parser.isSet(png) && !parser.isSet(pdf) && !parser.isSet(writeCsv))
-        return fail(
-            QStringLiteral("nothing to write: name OUT.xls, --png FILE, --pdf FILE or --write-csv FILE (see --help)"));
+        return usageError(QStringLiteral("nothing to write: name OUT.xls, --png FILE, --pdf FILE or --write-csv FILE"));
     // One file named twice would be written twice, the last write winning; an
-    // input named as an output would be lost.
+    // input named as an output would be lost. Standard output takes one output only;
+    // standard input and output are two streams, so "--list - -" is a filter.
     QStringList named;
+    int toStandardOutput = 0;
+    for (const QString& path : {outputs.value(0), parser.value(png), parser.value(pdf), parser.value(writeCsv)})
+        if (isStandardStream(path) && ++toStandardOutput > 1)
+            return usageError(QStringLiteral("'-' is named twice; one output at most may go to standard output"));
     for (const QString& path : {outputs.value(0), parser.value(png), parser.value(pdf), parser.value(writeCsv),
                                 parser.value(list), parser.value(csv), parser.value(xls)}) {
-        if (path.isEmpty())
+        if (path.isEmpty() || isStandardStream(path))
             continue;
         const QString absolute = QFileInfo(path).absoluteFilePath();
         const QString same = QFileInfo(path).exists() ? QFileInfo(path).canonicalFilePath() : absolute;
         if (named.contains(same))
-            return fail(QStringLiteral("%1 is named twice; every file may be read or written once").arg(path));
+            return usageError(QStringLiteral("%1 is named twice; every file may be read or written once").arg(path));
         named << same;
     }
 
     try {
         ExportRequest request;
         if (parser.isSet(list))
-            request.rows = readPhoneList(parser.value(list));
+            request.rows = readListInput(ListKind::Any, parser.value(list));
         else if (parser.isSet(csv))
-            request.rows = readPhoneListCsv(parser.value(csv));
+            request.rows = readListInput(ListKind::Csv, parser.value(csv));
         else if (parser.isSet(xls))
-            request.rows = readPhoneListXls(parser.value(xls));
+            request.rows = readListInput(ListKind::Xls, parser.value(xls));
         else
             request.useStoredList = true;
         request.xlsPath = outputs.value(0);
@@ -169,7 +205,7 @@ int main(int argc, char* argv[]) {
         for (const QString& note : exportPhoneList(request))
             QTextStream(stderr) << "quorvel-tabwright-export: warning: " << note << '\n';
     } catch (const std::exception& e) {
-        return fail(QString::fromUtf8(e.what()));
+        return dataError(QString::fromUtf8(e.what()));
     }
     return 0;
 }

@@ -18,8 +18,12 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -62,26 +66,50 @@ void buildWorkbook() {
     app.Range("B6").Select();
 }
 
+std::runtime_error cannotWrite(const QString& path, const QString& why) {
+    const QString name = isStandardStream(path) ? QStringLiteral("standard output") : path;
+    return std::runtime_error((name + QStringLiteral(": cannot be written: ") + why).toStdString());
+}
+
+void writeStandardOutput(const QByteArray& bytes) {
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        throw cannotWrite(QLatin1String(kStandardStream), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
 // The requested files, written all or none: every file is opened (as a temporary
-// beside its name) before any is committed, so an unwritable path leaves nothing.
+// beside its name) and filled before any is committed, so an unwritable path
+// leaves nothing. Standard output, which cannot be taken back, gets its bytes
+// after every temporary is filled, so that a full disk or a bad folder stops it too.
 void writeAll(const std::vector<std::pair<QString, QByteArray>>& outputs) {
     std::vector<std::unique_ptr<QSaveFile>> files;
-    const auto cannot = [](const QString& path, const QString& why) {
-        return std::runtime_error((path + QStringLiteral(": cannot be written: ") + why).toStdString());
-    };
-    for (const auto& [path, bytes] : outputs)
-        refuseSymbolicLink(path);
+    std::vector<QString> names;
+    const QByteArray* toStandardOutput = nullptr;
     for (const auto& [path, bytes] : outputs) {
+        if (isStandardStream(path)) {
+            if (toStandardOutput)
+                throw std::logic_error("two outputs to standard output");
+            toStandardOutput = &bytes;
+        } else {
+            refuseSymbolicLink(path);
+        }
+    }
+    for (const auto& [path, bytes] : outputs) {
+        if (isStandardStream(path))
+            continue;
         auto file = std::make_unique<QSaveFile>(path);
         if (!file->open(QIODevice::WriteOnly))
-            throw cannot(path, file->errorString());
+            throw cannotWrite(path, file->errorString());
         if (file->write(bytes) != bytes.size())
-            throw cannot(path, file->errorString());
+            throw cannotWrite(path, file->errorString());
         files.push_back(std::move(file));
+        names.push_back(path);
     }
+    if (toStandardOutput)
+        writeStandardOutput(*toStandardOutput);
     for (std::size_t i = 0; i < files.size(); ++i)
         if (!files[i]->commit())
-            throw cannot(outputs[i].first, files[i]->errorString());
+            throw cannotWrite(names[i], files[i]->errorString());
 }
 
 QByteArray pngOf(const QImage& image) {
@@ -94,6 +122,30 @@ QByteArray pngOf(const QImage& image) {
 }
 
 } // namespace
+
+std::vector<PhoneListRow> readListInput(ListKind kind, const QString& path) {
+    if (!isStandardStream(path)) {
+        switch (kind) {
+        case ListKind::Any:
+            return readPhoneList(path);
+        case ListKind::Csv:
+            return readPhoneListCsv(path);
+        case ListKind::Xls:
+            return readPhoneListXls(path);
+        }
+    }
+    const QString name = QLatin1String(kStandardInputName);
+    const QByteArray bytes = readStandardInput();
+    switch (kind) {
+    case ListKind::Any:
+        return parsePhoneList(bytes, name);
+    case ListKind::Csv:
+        return parsePhoneListCsv(bytes, name);
+    case ListKind::Xls:
+        return parsePhoneListXls(bytes, name);
+    }
+    return {};
+}
 
 QStringList exportPhoneList(const ExportRequest& request) {
     fillTable(request);

@@ -4,7 +4,7 @@
 #include "app/file_helpers.h"
 #include "app/prompt.h"
 #include "app/widgets/button_face.h"
-#include "app/widgets/cursor_file.h"
+#include "app/widgets/window_startup.h"
 #include "app/settings_store.h"
 #include "preview/picture_box.h"
 #include "preview/workbook_copy.h"
@@ -266,9 +266,8 @@ void Form2::Form_Load() {
     trap.step(2, [&] { ApplyButtonFaceColors(*this); });
     trap.step(3, [&] { setWindowTitle(QStringLiteral("Quorvel Tabwright")); });
     trap.step(4, [&] {
-        const QString path = mProgramFolder + QStringLiteral("/HAND-M.CUR");
-        if (FileExists(path))
-            mPointer->setHandCursor(loadCursorFile(path));
+        if (std::optional<QCursor> hand = loadHandCursor(mProgramFolder))
+            mPointer->setHandCursor(std::move(hand));
     });
 }
 

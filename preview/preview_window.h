@@ -44,8 +44,9 @@ class QScrollBar;
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    // programFolder is where the hand pointer "HAND-M.CUR" is looked for; empty
-    // means the folder of the executable.
+    // programFolder is where the hand pointer "HAND-M.CUR" is looked for first,
+    // then the install's data folder seen from there; empty means the folder of
+    // the executable.
     explicit Form2(const QString& programFolder = QString(), QWidget* parent = nullptr);
     ~Form2() override;
 

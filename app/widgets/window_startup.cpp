@@ -1,6 +1,5 @@
 #include "app/widgets/window_startup.h"
 
-#include "app/file_helpers.h"
 #include "app/startup.h"
 #include "app/widgets/button_face.h"
 #include "app/widgets/cursor_file.h"
@@ -18,9 +17,9 @@ bool ApplyOptionalSkin(QWidget& window) {
     return true;
 }
 
-std::optional<QCursor> loadHandCursor() {
-    const QString path = programFile(QString::fromLatin1(kHandCursorFile));
-    if (!FileExists(path))
+std::optional<QCursor> loadHandCursor(const QString& folder) {
+    const QString path = findSideFile(QString::fromLatin1(kHandCursorFile), folder);
+    if (path.isEmpty())
         return std::nullopt;
     return loadCursorFile(path);
 }

@@ -4,6 +4,7 @@
 // both side files beside the program (app/startup.h).
 
 #include <QCursor>
+#include <QString>
 
 #include <optional>
 
@@ -15,5 +16,6 @@ class QWidget;
 // Theming itself is left to the desktop on Linux.
 bool ApplyOptionalSkin(QWidget& window);
 
-// The hand pointer beside the program, when there is one.
-std::optional<QCursor> loadHandCursor();
+// The hand pointer beside the program (or beside folder, when given) or in the
+// install's data folder (findSideFile), when there is one that reads.
+std::optional<QCursor> loadHandCursor(const QString& folder = QString());

@@ -24,17 +24,26 @@ void requireRegularFile(const QString& path) {
         fail(path, 0, QStringLiteral("cannot be read: not a regular file"));
 }
 
+namespace {
+
+// The list is at most tens of thousands of short lines; refuse anything absurd
+// while reading, since a file can grow after it was looked at and a pipe has no size.
+constexpr qint64 kMaxListBytes = qint64(256) << 20;
+
+void refuseTooLarge(const QByteArray& bytes, const QString& name) {
+    if (bytes.size() > kMaxListBytes)
+        fail(name, 0, QStringLiteral("is larger than 256 MB; that is no phone list"));
+}
+
+} // namespace
+
 QByteArray readListFile(const QString& path) {
     requireRegularFile(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         fail(path, 0, QStringLiteral("cannot be read: ") + file.errorString());
-    // The list is at most tens of thousands of short lines; refuse anything absurd
-    // while reading, since a file can grow after it was looked at.
-    constexpr qint64 kMaxBytes = qint64(256) << 20;
-    QByteArray bytes = file.read(kMaxBytes + 1);
-    if (bytes.size() > kMaxBytes)
-        fail(path, 0, QStringLiteral("is larger than 256 MB; that is no phone list"));
+    QByteArray bytes = file.read(kMaxListBytes + 1);
+    refuseTooLarge(bytes, path);
     return bytes;
 }
 
@@ -198,3 +207,17 @@ void ListRows::add(qint64 line, PhoneListRow row) {
 }
 
 } // namespace listfiles
+
+QByteArray readStandardInput() {
+    const QString name = QLatin1String(kStandardInputName);
+    QByteArray bytes;
+    char chunk[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+        bytes.append(chunk, qsizetype(got));
+        listfiles::refuseTooLarge(bytes, name);
+    }
+    if (std::ferror(stdin))
+        listfiles::fail(name, 0, QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(std::strerror(errno)));
+    return bytes;
+}

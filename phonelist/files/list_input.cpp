@@ -93,16 +93,19 @@ std::vector<PhoneListRow> phoneListFromWorkbook(const sheet::Workbook& workbook,
     return rows;
 }
 
-std::vector<PhoneListRow> readPhoneListXls(const QString& path) {
-    requireRegularFile(path);
+std::vector<PhoneListRow> parsePhoneListXls(const QByteArray& bytes, const QString& fileName) {
+    std::unique_ptr<sheet::Workbook> workbook;
     try {
-        const auto workbook = sheet::xls::readFile(path.toStdString());
-        return phoneListFromWorkbook(*workbook, path);
-    } catch (const InputError&) {
-        throw;
+        workbook = sheet::xls::readBytes(
+            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), size_t(bytes.size())));
     } catch (const std::exception& e) {
-        fail(path, 0, QStringLiteral("is not a readable Excel 97-2003 workbook: ") + QString::fromUtf8(e.what()));
+        fail(fileName, 0, QStringLiteral("is not a readable Excel 97-2003 workbook: ") + QString::fromUtf8(e.what()));
     }
+    return phoneListFromWorkbook(*workbook, fileName);
+}
+
+std::vector<PhoneListRow> readPhoneListXls(const QString& path) {
+    return parsePhoneListXls(listfiles::readListFile(path), path);
 }
 
 const std::array<QString, 8>& phoneListColumnNames() {

@@ -36,6 +36,8 @@ std::vector<PhoneListRow> phoneListFromWorkbook(const sheet::Workbook& workbook,
 
 // Reads an .xls file and takes the list from it as above.
 std::vector<PhoneListRow> readPhoneListXls(const QString& path);
+// As readPhoneListXls, on bytes read already; fileName is used in messages only.
+std::vector<PhoneListRow> parsePhoneListXls(const QByteArray& bytes, const QString& fileName);
 
 // The column names, in the grid's order.
 const std::array<QString, 8>& phoneListColumnNames();
@@ -59,6 +61,12 @@ inline constexpr int kMaxListRows = 10000;
 std::vector<PhoneListRow> readPhoneList(const QString& path);
 // As readPhoneList, on bytes read already; fileName is used in messages only.
 std::vector<PhoneListRow> parsePhoneList(const QByteArray& bytes, const QString& fileName);
+
+// What messages call standard input, the list's source for the file name "-".
+inline constexpr char kStandardInputName[] = "standard input";
+// All of standard input, refusing more than a phone list can be (256 MB) as for
+// files. Throws InputError naming "standard input".
+QByteArray readStandardInput();
 
 // The list as UTF-8 CSV (RFC 4180 quoting, CRLF line ends, no byte-order mark) under a first
 // line of the eight column names.

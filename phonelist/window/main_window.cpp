@@ -459,19 +459,26 @@ void Form1::ImportButton_Click() {
 }
 
 void Form1::importFile(const QString& path) {
+    importList(QFileInfo(path).fileName(), [&path] { return readPhoneList(path); });
+}
+
+void Form1::importBytes(const QByteArray& bytes, const QString& name) {
+    importList(name, [&] { return parsePhoneList(bytes, name); });
+}
+
+void Form1::importList(const QString& name, const std::function<std::vector<PhoneListRow>()>& read) {
     ErrorTrap trap(location("ImportButton_Click"));
     if (mKeeper->readOnly())
         return;
     std::vector<PhoneListRow> rows;
     try {
-        rows = readPhoneList(path);
+        rows = read();
     } catch (const InputError& e) {
         // The reader's message says what is wrong with which file; no error report.
         prompt().message(QString::fromUtf8(e.what()), QString(), Prompt::Icon::Warning, Prompt::Buttons::Ok,
                          Prompt::Answer::Ok);
         return;
     }
-    const QString name = QFileInfo(path).fileName();
     if (rows.empty()) {
         prompt().message(QStringLiteral("There are no entries in ") + name + QLatin1Char('.'), QString(),
                          Prompt::Icon::Information, Prompt::Buttons::Ok, Prompt::Answer::Ok);

@@ -9,13 +9,17 @@
 #include "app/settings_store.h"
 #include "app/widgets/window_pointer.h"
 #include "phonelist/list_keeper.h"
+#include "phonelist/phone_list_table.h"
 #include "phonelist/row_commands.h"
 
+#include <QByteArray>
 #include <QCursor>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class PreviewHandOver;
 class QGroupBox;
@@ -70,6 +74,8 @@ public:
     // Reads the list in path (any kind the program reads), asks whether to
     // replace the list or add to it, and brings it in. Bad files are named in a warning.
     void importFile(const QString& path);
+    // The same for a list read already (standard input), called name in the questions.
+    void importBytes(const QByteArray& bytes, const QString& name);
 
 public slots:
     void PushButton22_Click();
@@ -90,6 +96,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void importList(const QString& name, const std::function<std::vector<PhoneListRow>()>& read);
     void createControls();
     void placeControls();
     void Form_Load();

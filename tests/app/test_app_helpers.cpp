@@ -1,3 +1,4 @@
+#include "app/command_line.h"
 #include "app/file_helpers.h"
 #include "app/paper.h"
 #include "app/prompt.h"
@@ -203,6 +204,67 @@ private slots:
         setProgramFolder(mDir.path());
         QCOMPARE(programFile(QString::fromLatin1(kHandCursorFile)), mDir.path() + "/HAND-M.CUR");
         setProgramFolder(QString());
+    }
+
+    // An install keeps the programs in PREFIX/bin and their side files in
+    // PREFIX/share/quorvel-tabwright; a copy beside the program is taken first.
+    void sideFilesAreFoundBesideTheProgramThenInTheDataFolder() {
+        QTemporaryDir prefix;
+        const QString bin = prefix.filePath(QStringLiteral("bin"));
+        const QString data = prefix.filePath(QStringLiteral("share/quorvel-tabwright"));
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(data + QStringLiteral("/x")));
+        setProgramFolder(bin);
+        const QString hand = QString::fromLatin1(kHandCursorFile);
+        QCOMPARE(findSideFile(hand), QString());
+
+        makeFile(data + QStringLiteral("/HAND-M.CUR"));
+        QCOMPARE(findSideFile(hand), data + QStringLiteral("/HAND-M.CUR"));
+        QVERIFY(QDir(bin).mkdir(QStringLiteral("HAND-M.CUR"))); // a folder of that name is no side file
+        QCOMPARE(findSideFile(hand), data + QStringLiteral("/HAND-M.CUR"));
+        QVERIFY(QDir(bin).rmdir(QStringLiteral("HAND-M.CUR")));
+        makeFile(bin + QStringLiteral("/HAND-M.CUR"));
+        QCOMPARE(findSideFile(hand), bin + QStringLiteral("/HAND-M.CUR"));
+
+        makeFile(data + QStringLiteral("/x/o.cjs"));
+        QCOMPARE(findSideFile(QString::fromLatin1(kSkinFile)), data + QStringLiteral("/x/o.cjs"));
+        setProgramFolder(QString());
+    }
+
+    // The window's command line is read before any window exists; Qt's own options pass.
+    void windowCommandLineIsReadBeforeTheWindow_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("file");
+        const int run = int(WindowCommandLine::Action::Run);
+        const int help = int(WindowCommandLine::Action::ShowHelp);
+        const int version = int(WindowCommandLine::Action::ShowVersion);
+        const int refuse = int(WindowCommandLine::Action::Refuse);
+        QTest::newRow("nothing") << QStringList{} << run << "";
+        QTest::newRow("a file") << QStringList{"list.csv"} << run << "list.csv";
+        QTest::newRow("'-' is a file name") << QStringList{"-"} << run << "-";
+        QTest::newRow("Qt option and its value") << QStringList{"-style", "fusion", "list.csv"} << run << "list.csv";
+        QTest::newRow("Qt option, value joined") << QStringList{"-style=fusion", "list.csv"} << run << "list.csv";
+        QTest::newRow("Qt option, two dashes") << QStringList{"--platform", "offscreen"} << run << "";
+        QTest::newRow("Qt flag") << QStringList{"-reverse", "list.csv"} << run << "list.csv";
+        QTest::newRow("file after --") << QStringList{"--", "-odd.csv"} << run << "-odd.csv";
+        QTest::newRow("--help after --") << QStringList{"--", "--help"} << run << "--help";
+        QTest::newRow("-h") << QStringList{"-h"} << help << "";
+        QTest::newRow("help beside a file") << QStringList{"list.csv", "--help"} << help << "";
+        QTest::newRow("version") << QStringList{"-style", "fusion", "--version"} << version << "";
+        QTest::newRow("unknown long option") << QStringList{"--bogus", "list.csv"} << refuse << "";
+        QTest::newRow("unknown short option") << QStringList{"-x"} << refuse << "";
+        QTest::newRow("two files") << QStringList{"a.csv", "b.csv"} << refuse << "";
+        QTest::newRow("Qt option without its value") << QStringList{"-style"} << refuse << "";
+    }
+    void windowCommandLineIsReadBeforeTheWindow() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, file);
+        const WindowCommandLine command =
+            parseWindowCommandLine(QStringList{QStringLiteral("quorvel-tabwright")} + arguments);
+        QCOMPARE(int(command.action), action);
+        QCOMPARE(command.listFile, file);
+        QCOMPARE(command.error.isEmpty(), action != int(WindowCommandLine::Action::Refuse));
     }
 
     void skinNeedsTheFileItself() {

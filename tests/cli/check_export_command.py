@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Runs quorvel-tabwright-export as a process: every input kind, every output
 kind, every kind of bad input and both page layouts, checked with xlrd,
-pdfinfo/pdftotext and LibreOffice.
+pdfinfo/pdftotext and LibreOffice; the exit status of each kind of failure, and
+'-' for standard input and output.
 
-usage: check_export_command.py EXPORT_COMMAND WORK_DIR
+usage: check_export_command.py EXPORT_COMMAND WORK_DIR VERSION
 """
 import csv
 import os
@@ -21,7 +22,9 @@ import xlrd
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from odf_text import field_text, page_layout_properties, q  # noqa: E402
 
-EXPORT, WORK = sys.argv[1], sys.argv[2]
+EXPORT, WORK, VERSION = sys.argv[1], sys.argv[2], sys.argv[3]
+# Exit statuses: bad input or an unwritable output, and a wrong command line.
+DATA_ERROR, USAGE_ERROR = 1, 2
 failures = []
 
 NAMES = ["Last Name", "First Name", "Spouse/Kids", "Address", "Home Number", "Work Number", "Cell Number", "E-mail"]
@@ -51,6 +54,16 @@ def run(args, config=None):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=config or CFG_EMPTY)
     res = subprocess.run([EXPORT] + args, env=env, capture_output=True, text=True, timeout=900)
     # A sanitizer build reports faults on stderr; on the error paths the exit status alone would hide them.
+    if "Sanitizer" in res.stderr or "runtime error:" in res.stderr:
+        fail(f"{args}: {res.stderr[:2000]}")
+    return res
+
+
+def run_streams(args, stdin=b"", cwd=None):
+    """As run, with bytes for standard input and standard output kept as bytes."""
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=CFG_EMPTY)
+    res = subprocess.run([EXPORT] + args, env=env, input=stdin, capture_output=True, timeout=900, cwd=cwd)
+    res.stderr = res.stderr.decode("utf-8", "replace")
     if "Sanitizer" in res.stderr or "runtime error:" in res.stderr:
         fail(f"{args}: {res.stderr[:2000]}")
     return res
@@ -171,11 +184,16 @@ def pdf_page_sizes(pdf, pages):
 
 
 def check_inputs(tmp):
-    # --help
+    # --help and --version
     res = run(["--help"])
     expect("--help exit", res.returncode, 0)
-    if "--csv FILE" not in res.stdout or "--xls FILE" not in res.stdout:
-        fail("--help does not describe --csv and --xls")
+    for needle in ("--csv FILE", "--xls FILE", "--version", "'-'", "standard input", "standard output",
+                   "Exit status: 0", "1 for bad input", "2 for a wrong command line"):
+        if needle not in res.stdout:
+            fail(f"--help does not mention {needle!r}")
+    res = run(["--version"])
+    expect("--version exit", res.returncode, 0)
+    expect("--version", res.stdout, f"quorvel-tabwright-export {VERSION}\n")
 
     # The stored list, as the program would show it at its next start.
     cfg = os.path.join(tmp, "cfg-stored")
@@ -236,8 +254,8 @@ def check_bad_input(tmp):
 
     def bad(name, args, *needles):
         res = run(args + ["--png", png, out])
-        if res.returncode == 0:
-            fail(f"{name}: exit status 0")
+        if res.returncode != DATA_ERROR:
+            fail(f"{name}: exit status {res.returncode}, expected {DATA_ERROR}")
         for needle in needles:
             if needle not in res.stderr:
                 fail(f"{name}: message {res.stderr.strip()!r} lacks {needle!r}")
@@ -274,7 +292,7 @@ def check_bad_input(tmp):
     for args in (["--csv", src, "--png", twice, twice], ["--csv", src, "--pdf", twice, "--png", twice],
                  ["--csv", src, src]):
         res = run(args)
-        if res.returncode == 0 or "named twice" not in res.stderr:
+        if res.returncode != USAGE_ERROR or "named twice" not in res.stderr:
             fail(f"{args}: exit {res.returncode}, message {res.stderr.strip()!r}")
         if os.path.exists(twice):
             fail(f"{args}: wrote {twice}")
@@ -285,13 +303,13 @@ def check_bad_input(tmp):
     regular = csv_file("regular-file", b"")
     for where in (os.path.join(tmp, "no-such-folder", "out.xls"), os.path.join(regular, "out.xls"), "/proc/quorvel-out.xls"):
         res = run(["--csv", src, "--png", png, where])
-        if res.returncode == 0 or where not in res.stderr:
+        if res.returncode != DATA_ERROR or where not in res.stderr:
             fail(f"unwritable {where}: exit {res.returncode}, message {res.stderr.strip()!r}")
         if os.path.exists(png):
             fail(f"unwritable {where}: the picture was written anyway")
             os.remove(png)
         res = run(["--csv", src, "--png", where, out])
-        if res.returncode == 0 or where not in res.stderr:
+        if res.returncode != DATA_ERROR or where not in res.stderr:
             fail(f"unwritable picture {where}: exit {res.returncode}, message {res.stderr.strip()!r}")
         if os.path.exists(out):
             fail(f"unwritable picture {where}: the workbook was written anyway")
@@ -306,7 +324,7 @@ def check_bad_input(tmp):
         os.symlink(victim, planted)
         args = ["--csv", src] + ([option, planted, out] if option else [planted])
         res = run(args)
-        if res.returncode == 0 or "symbolic link" not in res.stderr:
+        if res.returncode != DATA_ERROR or "symbolic link" not in res.stderr:
             fail(f"link at {option or 'OUT.xls'}: exit {res.returncode}, message {res.stderr.strip()!r}")
         if not os.path.islink(planted) or open(victim, "rb").read() != b"keep me":
             fail(f"link at {option or 'OUT.xls'}: written through")
@@ -541,7 +559,116 @@ def check_lists_in_and_out(tmp):
     if os.path.exists(os.path.join(tmp, "bad.xls")):
         fail("--list of an unknown table wrote a workbook")
     res = run(["--list", src, "--csv", src, os.path.join(tmp, "two.xls")])
-    expect("--list with --csv: exit", res.returncode != 0, True)
+    expect("--list with --csv: exit", res.returncode, USAGE_ERROR)
+
+
+def check_command_line(tmp):
+    """A wrong command line exits 2 with a message on standard error and touches nothing."""
+    src = os.path.join(tmp, "good.csv")
+    with open(src, "wb") as f:
+        f.write(b"Darezo,Zivo\n")
+    out = os.path.join(tmp, "out.xls")
+    png = os.path.join(tmp, "out.png")
+    cases = {
+        "unknown option": (["--bogus", out], "bogus"),
+        "unknown short option": (["-q", out], "q"),
+        "missing option value": (["--csv", src, "--png"], "--png"),
+        "two list inputs": (["--csv", src, "--xls", src, out], "one of --list, --csv and --xls"),
+        "nothing to write": (["--csv", src], "nothing to write"),
+        "nothing to write, title only": (["--title", "T"], "nothing to write"),
+        "two workbooks": (["--csv", src, out, os.path.join(tmp, "second.xls")], "one output workbook"),
+        "a file named twice": (["--csv", src, "--png", out, out], "named twice"),
+        "an option given twice": (["--csv", src, "--png", png, "--png", os.path.join(tmp, "b.png")], "--png"),
+        "an empty file name": (["--csv", src, "--pdf", "", out], "--pdf"),
+        "an empty workbook name": (["--csv", src, ""], "file name"),
+        "'-' as two outputs": (["--csv", src, "--png", "-", "-"], "'-' is named twice"),
+        "'-' as three outputs": (["--csv", src, "--pdf", "-", "--write-csv", "-", "--png", "-"], "'-'"),
+    }
+    for name, (args, needle) in cases.items():
+        res = run_streams(args, cwd=tmp)
+        expect(f"{name}: exit", res.returncode, USAGE_ERROR)
+        if not res.stderr.startswith("quorvel-tabwright-export: ") or needle not in res.stderr:
+            fail(f"{name}: message {res.stderr.strip()!r} lacks {needle!r}")
+        if res.stdout:
+            fail(f"{name}: wrote {len(res.stdout)} bytes to standard output")
+    left = sorted(set(os.listdir(tmp)) - {"good.csv"})
+    if left:
+        fail(f"wrong command lines left {left}")
+
+
+def check_standard_streams(tmp):
+    """'-' reads the list from standard input and writes one output to standard output,
+    all or nothing; './-' is a file called '-'."""
+    rows = [r + [""] * (8 - len(r)) for r in EXAMPLES]
+    csv_bytes = "".join(",".join(f'"{v}"' if "," in v else v for v in r) + "\r\n" for r in rows).encode()
+    header = (",".join(NAMES) + "\r\n").encode()
+
+    # Every kind of input from standard input, the list written back to standard output.
+    res = run_streams(["--csv", "-", "--write-csv", "-"], stdin=csv_bytes)
+    expect("--csv - --write-csv -: exit", res.returncode, 0)
+    expect("--csv - --write-csv -", res.stdout, header + csv_bytes)
+    vcard = b"BEGIN:VCARD\r\nVERSION:3.0\r\nN:Darezo;Zivo;;;\r\nFN:Zivo Darezo\r\nEND:VCARD\r\n"
+    res = run_streams(["--list", "-", "--write-csv", "-"], stdin=vcard)
+    expect("--list - (vCard): exit", res.returncode, 0)
+    expect("--list - (vCard)", res.stdout, header + b"Darezo,Zivo,,,,,,\r\n")
+
+    # OUT '-' is an .xls workbook on standard output, read back through --xls -.
+    made = os.path.join(tmp, "made.xls")
+    res = run_streams(["--csv", "-", "-"], stdin=csv_bytes)
+    expect("OUT -: exit", res.returncode, 0)
+    if res.returncode == 0:
+        with open(made, "wb") as f:
+            f.write(res.stdout)
+        expect("OUT -: the list", list_of(made), rows)
+        back = run_streams(["--xls", "-", "--write-csv", "-"], stdin=res.stdout)
+        expect("--xls -: exit", back.returncode, 0)
+        expect("--xls -", back.stdout, header + csv_bytes)
+
+    # A picture and a print on standard output, the workbook beside them in a file.
+    beside = os.path.join(tmp, "beside.xls")
+    for option, magic in (("--png", b"\x89PNG\r\n\x1a\n"), ("--pdf", b"%PDF-")):
+        res = run_streams(["--csv", "-", option, "-", beside], stdin=csv_bytes)
+        expect(f"{option} -: exit", res.returncode, 0)
+        expect(f"{option} -: what standard output starts with", res.stdout[: len(magic)], magic)
+        expect(f"{option} -: the workbook beside it", os.path.exists(beside), True)
+        if os.path.exists(beside):
+            os.remove(beside)
+
+    # Bad input from standard input is named as such, and nothing reaches standard output.
+    for args, data, needle in ((["--csv", "-"], b"Darezo\nM\xfcller\n", "standard input:2:"),
+                               (["--xls", "-"], csv_bytes, "standard input: "),
+                               (["--list", "-"], b"Colour,Size\nred,10\n", "standard input")):
+        res = run_streams(args + ["-"], stdin=data)
+        expect(f"{args} of bad input: exit", res.returncode, DATA_ERROR)
+        if needle not in res.stderr:
+            fail(f"{args} of bad input: message {res.stderr.strip()!r} lacks {needle!r}")
+        expect(f"{args} of bad input: standard output", res.stdout, b"")
+
+    # An output that cannot be written keeps standard output empty too.
+    unwritable = os.path.join(tmp, "no-such-folder", "out.xls")
+    res = run_streams(["--csv", "-", "--png", "-", unwritable], stdin=csv_bytes)
+    expect("unwritable file beside standard output: exit", res.returncode, DATA_ERROR)
+    expect("unwritable file beside standard output: standard output", res.stdout, b"")
+    # And an unwritable standard output leaves no file behind.
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=CFG_EMPTY)
+    kept = os.path.join(tmp, "kept.png")
+    with open("/dev/full", "wb") as full:
+        res = subprocess.run([EXPORT, "--csv", "-", "--png", kept, "-"], env=env, input=csv_bytes, stdout=full,
+                             stderr=subprocess.PIPE, timeout=900)
+    expect("full standard output: exit", res.returncode, DATA_ERROR)
+    if b"standard output" not in res.stderr:
+        fail(f"full standard output: message {res.stderr.strip()!r}")
+    expect("full standard output: the picture", os.path.exists(kept), False)
+
+    # "./-" is a file called "-", written in the working folder; nothing goes to standard output.
+    res = run_streams(["--csv", "-", "--write-csv", "./-"], stdin=csv_bytes, cwd=tmp)
+    expect("./-: exit", res.returncode, 0)
+    expect("./-: standard output", res.stdout, b"")
+    dash = os.path.join(tmp, "-")
+    if os.path.exists(dash):
+        expect("./-: the file", open(dash, "rb").read(), header + csv_bytes)
+    else:
+        fail("./- was not written as a file")
 
 
 def main():
@@ -550,8 +677,8 @@ def main():
     tmp = tempfile.mkdtemp(dir=WORK, prefix="export-")
     CFG_EMPTY = os.path.join(tmp, "cfg-empty")
     os.makedirs(CFG_EMPTY)
-    for part in (check_inputs, check_bad_input, check_outputs, check_scripts, check_page_width,
-                 check_lists_in_and_out):
+    for part in (check_inputs, check_command_line, check_bad_input, check_standard_streams, check_outputs,
+                 check_scripts, check_page_width, check_lists_in_and_out):
         sub = os.path.join(tmp, part.__name__)
         os.makedirs(sub)
         part(sub)

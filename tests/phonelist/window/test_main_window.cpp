@@ -616,6 +616,21 @@ private slots:
         QVERIFY(FilledRows(*gPhoneList).empty());
     }
 
+    // "quorvel-tabwright -" hands the window what it read from standard input.
+    void aListReadAlreadyIsImportedAndNamedByItsSource() {
+        auto w = start();
+        w->importBytes(QByteArrayLiteral("Last Name,E-mail\nDavis,d@example.org\n"), QStringLiteral("standard input"));
+        QCOMPARE(FilledRows(*gPhoneList).size(), std::size_t(1));
+        QCOMPARE(cell(0, 7), QStringLiteral("d@example.org"));
+        QVERIFY(mPrompt->shown.empty());
+
+        w->importBytes(QByteArrayLiteral("Colour,Size\nred,10\n"), QStringLiteral("standard input"));
+        QCOMPARE(mPrompt->shown.size(), std::size_t(1));
+        QCOMPARE(mPrompt->shown.front().icon, Prompt::Icon::Warning);
+        QVERIFY(mPrompt->shown.front().text.startsWith(QStringLiteral("standard input")));
+        QCOMPARE(FilledRows(*gPhoneList).size(), std::size_t(1));
+    }
+
     void aFileDroppedOnTheGridIsImported() {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("list.vcf"));
