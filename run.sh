@@ -12,34 +12,92 @@ cd "$(dirname "$0")"
 
 mode=${1:-run}
 build_dir=${BUILD_DIR:-build}
+case "$mode" in
+run | --test | --bench) ;;
+*)
+    echo "usage: $0 [--test | --bench]" >&2
+    exit 2
+    ;;
+esac
 
-packages=(
+# What building and running the programs needs.
+run_packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6 libqt6svg6-dev libgl-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-urw-base35 fonts-liberation2 fonts-noto-core fonts-noto-cjk fontconfig locales
+    qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6 libgl-dev
     libzip-dev libxlsxwriter-dev
+    fonts-urw-base35 fonts-liberation2 fonts-noto-core fonts-noto-cjk fontconfig
+)
+# What the tests need besides: the test and benchmark frameworks (the suite builds
+# the benchmarks too), the independent readers of the files the programs write,
+# the validators of what the install puts in place, and clang for the fuzz build.
+test_packages=(
+    libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd python3-openpyxl gnumeric libreoffice-calc-nogui poppler-utils
+    appstream desktop-file-utils man-db groff-base locales
     xvfb xauth clang clang-format libclang-rt-14-dev
 )
-if [ "$mode" = "--bench" ]; then
-    packages+=(python3-xlwt libspreadsheet-writeexcel-perl hyperfine)
-fi
+# The peers the benchmarks are timed against.
+bench_packages=(python3-xlwt libspreadsheet-writeexcel-perl hyperfine)
+
+packages=("${run_packages[@]}")
+case "$mode" in
+--test) packages+=("${test_packages[@]}") ;;
+--bench) packages+=("${test_packages[@]}" "${bench_packages[@]}") ;;
+esac
+
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
 
 missing=()
 for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    if [ "$(id -u)" -eq 0 ]; then
+        as_root=()
+    elif command -v sudo >/dev/null 2>&1; then
+        as_root=(sudo)
+    else
+        cat >&2 <<MSG
+$0: these Debian packages are missing:
+
+    ${missing[*]}
+
+Installing them needs root, and there is no sudo here. Install them as root,
+for instance with
+
+    su -c 'apt-get update && apt-get install --no-install-recommends ${missing[*]}'
+
+then run $0 ${1:-} again.
+MSG
+        exit 1
+    fi
+    echo "Installing ${#missing[@]} Debian packages: ${missing[*]}"
+    "${as_root[@]}" apt-get update -qq
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+# Starting the program needs neither GoogleTest nor Google Benchmark: without
+# them the tests and benchmarks are left out, and only the programs are built.
+mode_args=()
+targets=()
+case "$mode" in
+run)
+    targets=(--target quorvel-tabwright quorvel-tabwright-export)
+    for p in libgtest-dev libgmock-dev libbenchmark-dev; do
+        installed "$p" || mode_args=(-DBUILD_TESTING=OFF -DQUORVEL_BENCH=OFF)
+    done
+    ;;
+--test | --bench)
+    mode_args=(-DBUILD_TESTING=ON -DQUORVEL_BENCH=ON)
+    ;;
+esac
+
+# CMAKE_ARGS comes last, so that it can override the mode's choices.
 # shellcheck disable=SC2086
-cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-} >/dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+cmake -S . -B "$build_dir" -G Ninja "${mode_args[@]}" ${CMAKE_ARGS:-} >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" "${targets[@]}"
 
 case "$mode" in
 run)
@@ -47,13 +105,10 @@ run)
     ;;
 --test)
     cd "$build_dir"
+    # shellcheck disable=SC2086
     exec ctest --output-on-failure -j"$(nproc)" ${CTEST_ARGS:-}
     ;;
 --bench)
     exec bench/run_all.sh "$build_dir"
-    ;;
-*)
-    echo "usage: $0 [--test | --bench]" >&2
-    exit 2
     ;;
 esac
