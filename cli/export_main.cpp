@@ -1,5 +1,6 @@
 // quorvel-tabwright-export: builds the phone-list workbook without any window.
 
+#include "app/heap_tuning.h"
 #include "app/quiet_messages.h"
 #include "app/startup.h"
 #include "cli/sheet_export.h"
@@ -82,6 +83,7 @@ int dataError(const QString& message) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    tuneHeapForBatchWork();
     // Painting and measuring text need a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

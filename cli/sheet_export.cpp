@@ -34,38 +34,6 @@ namespace otl = OrganizationalTelephoneList;
 
 static_assert(kMaxListRows == PhoneListTable::kMaxRows, "the readers refuse what the table cannot hold");
 
-void fillTable(const ExportRequest& request) {
-    gPhoneList = CreatePhoneListTable();
-    if (request.useStoredList) {
-        SettingsStore store;
-        LoadPhoneList(*gPhoneList, store);
-    } else {
-        for (const PhoneListRow& row : request.rows) {
-            gPhoneList->AddNew();
-            for (int k = 0; k < PhoneListTable::kFieldCount; ++k)
-                gPhoneList->Fields(k).setValue(row[size_t(k)]);
-            gPhoneList->Update();
-        }
-    }
-    if (!gPhoneList->atEof())
-        gPhoneList->MoveFirst();
-}
-
-// The build part of a generation: one sheet "Phone List", laid out, B6 active.
-void buildWorkbook() {
-    otl::StartReportApp();
-    sheet::SpreadsheetApp& app = *otl::mReportApp;
-    app.setScreenUpdating(false);
-    app.setDisplayAlerts(false);
-    otl::mReportBook = std::make_unique<sheet::om::Workbook>(app.Workbooks().Add());
-    while (app.Sheets().Count() > 1)
-        app.Sheets().Item(2).Delete();
-    app.Sheets().Item(1).setName("Phone List");
-    otl::BuildPhoneListSheet(1);
-    app.Sheets().Item(1).Select();
-    app.Range("B6").Select();
-}
-
 std::runtime_error cannotWrite(const QString& path, const QString& why) {
     const QString name = isStandardStream(path) ? QStringLiteral("standard output") : path;
     return std::runtime_error((name + QStringLiteral(": cannot be written: ") + why).toStdString());
@@ -123,6 +91,45 @@ QByteArray pngOf(const QImage& image) {
 
 } // namespace
 
+void fillExportTable(const ExportRequest& request) {
+    gPhoneList = CreatePhoneListTable();
+    if (request.useStoredList) {
+        SettingsStore store;
+        LoadPhoneList(*gPhoneList, store);
+    } else {
+        gPhoneList->reserve(request.rows.size());
+        for (const PhoneListRow& row : request.rows) {
+            gPhoneList->AddNew();
+            for (int k = 0; k < PhoneListTable::kFieldCount; ++k)
+                gPhoneList->Fields(k).setValue(row[size_t(k)]);
+            gPhoneList->Update();
+        }
+    }
+    if (!gPhoneList->atEof())
+        gPhoneList->MoveFirst();
+}
+
+void buildExportWorkbook() {
+    otl::StartReportApp();
+    sheet::SpreadsheetApp& app = *otl::mReportApp;
+    app.setScreenUpdating(false);
+    app.setDisplayAlerts(false);
+    otl::mReportBook = std::make_unique<sheet::om::Workbook>(app.Workbooks().Add());
+    while (app.Sheets().Count() > 1)
+        app.Sheets().Item(2).Delete();
+    app.Sheets().Item(1).setName("Phone List");
+    otl::BuildPhoneListSheet(1);
+    app.Sheets().Item(1).Select();
+    app.Range("B6").Select();
+}
+
+void closeExportWorkbook() {
+    otl::mReportBook->Close();
+    otl::mReportBook.reset();
+    otl::mReportApp->Quit();
+    otl::ReleaseReportApp();
+}
+
 std::vector<PhoneListRow> readListInput(ListKind kind, const QString& path) {
     if (!isStandardStream(path)) {
         switch (kind) {
@@ -148,10 +155,10 @@ std::vector<PhoneListRow> readListInput(ListKind kind, const QString& path) {
 }
 
 QStringList exportPhoneList(const ExportRequest& request) {
-    fillTable(request);
+    fillExportTable(request);
     otl::gSheetTitle = request.title;
     const auto restoreTitle = qScopeGuard([] { otl::gSheetTitle.reset(); });
-    buildWorkbook();
+    buildExportWorkbook();
     sheet::SpreadsheetApp& app = *otl::mReportApp;
     const sheet::om::Range used = app.ActiveSheet().UsedRange();
     const sheet::CellRange range = used.areas().front();
@@ -188,10 +195,6 @@ QStringList exportPhoneList(const ExportRequest& request) {
     if (!request.pdfPath.isEmpty())
         outputs.emplace_back(request.pdfPath, pdf);
     writeAll(outputs);
-
-    otl::mReportBook->Close();
-    otl::mReportBook.reset();
-    app.Quit();
-    otl::ReleaseReportApp();
+    closeExportWorkbook();
     return notes;
 }

@@ -43,3 +43,10 @@ struct ExportRequest {
 // std::runtime_error with a message naming the file that could not be written. Returns a note for each cell holding
 // characters that no installed font shows ("E9: no installed font shows U+0E20").
 QStringList exportPhoneList(const ExportRequest& request);
+
+// The steps exportPhoneList takes, for the benchmarks that time each: the list into
+// gPhoneList (from request.rows or the settings store); the build instance with the
+// sheet "Phone List" laid out from it, B6 active; and the end of that instance.
+void fillExportTable(const ExportRequest& request);
+void buildExportWorkbook();
+void closeExportWorkbook();

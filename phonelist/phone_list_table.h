@@ -79,6 +79,8 @@ public:
 
     // Appends a row of Null fields at the end and makes it current.
     void AddNew();
+    // Room for rows in all, so that filling a long list does not move the rows it holds.
+    void reserve(std::size_t rows) { mRows.reserve(rows); }
     FieldList Fields() { return FieldList(this); }
     // Field i (0 to 7) of the current row; throws for another index.
     Field Fields(int i);

@@ -129,7 +129,12 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
     // so a hostile line costs no memory.
     std::vector<QString> fields;
     int fieldCount = 0;
+    // A field is a run of the text until a doubled quote breaks it; a run is copied
+    // once at the field's end, so most fields cost one allocation.
     QString field;
+    qsizetype runStart = 0;
+    qsizetype runLength = 0;
+    bool inRun = true;
     qsizetype fieldUnits = 0; // UTF-16 units, the table's measure
     qsizetype fieldChars = 0; // characters, the user's
     bool quoted = false;      // inside a quoted field
@@ -138,20 +143,34 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
     int recordLine = 1;       // line on which the current record began
     bool firstRecord = true;
 
-    auto append = [&](QChar c) {
+    // Appends the character at text[at], which is c.
+    auto append = [&](qsizetype at, QChar c) {
         ++fieldUnits;
         if (!c.isLowSurrogate())
             ++fieldChars;
-        if (fieldUnits <= kMaxFieldLength)
-            field += c;
+        if (fieldUnits > kMaxFieldLength)
+            return;
+        if (inRun) {
+            if (runLength == 0)
+                runStart = at;
+            if (runStart + runLength == at) {
+                ++runLength;
+                return;
+            }
+            field = text.mid(runStart, runLength);
+            inRun = false;
+        }
+        field += c;
     };
     auto endField = [&] {
         if (fieldUnits > kMaxFieldLength)
             fail(fileName, recordLine,
                  listfiles::tooLongMessage(QStringLiteral("field %1").arg(fieldCount + 1), fieldChars, fieldUnits));
         if (++fieldCount <= 8)
-            fields.push_back(field);
+            fields.push_back(!inRun ? std::move(field) : runLength > 0 ? text.mid(runStart, runLength) : QString());
         field.clear();
+        runLength = 0;
+        inRun = true;
         fieldUnits = fieldChars = 0;
         wasQuoted = false;
     };
@@ -167,8 +186,8 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
                      QStringLiteral("more than %1 rows; the list holds no more").arg(kMaxListRows));
             PhoneListRow row;
             for (size_t i = 0; i < fields.size(); ++i)
-                row[i] = fields[i];
-            rows.push_back(row);
+                row[i] = std::move(fields[i]);
+            rows.push_back(std::move(row));
         }
         firstRecord = false;
         fields.clear();
@@ -180,7 +199,7 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         if (quoted) {
             if (c == QLatin1Char('"')) {
                 if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
-                    append(QLatin1Char('"'));
+                    append(i, QLatin1Char('"'));
                     ++i;
                 } else {
                     quoted = false;
@@ -188,7 +207,7 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
             } else {
                 if (c == QLatin1Char('\n'))
                     ++line;
-                append(c);
+                append(i, c);
             }
             continue;
         }
@@ -207,7 +226,7 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         } else {
             if (wasQuoted)
                 fail(fileName, line, QStringLiteral("text after a closing quote"));
-            append(c);
+            append(i, c);
         }
     }
     if (quoted)

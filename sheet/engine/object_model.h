@@ -109,6 +109,10 @@ public:
     void setFormulaR1C1(const std::string& text) const;
     // Enters text into every cell exactly as it stands, never as a number. Empty clears.
     void setText(const std::string& text) const;
+    // Value = an array: one text per cell of the first area, row by row and left to
+    // right, each entered as setText enters it (an empty text clears the cell). Hands a
+    // whole table to the sheet in one call. Throws when the count does not match.
+    void setTexts(std::vector<std::string> texts) const;
     // The first cell's stored value.
     CellValue Value() const;
 

@@ -187,6 +187,31 @@ void Range::setText(const std::string& text) const {
     enter(text.empty() ? CellValue{} : CellValue{text}, "Text");
 }
 
+void Range::setTexts(std::vector<std::string> texts) const {
+    sheet::Sheet& s = model();
+    const CellRange& a = mAreas.front();
+    const long long cells = static_cast<long long>(a.lastRow - a.firstRow + 1) * (a.lastColumn - a.firstColumn + 1);
+    if (cells > kMaxFilledCells)
+        fail("Unable to set the Value property of the Range class: the range has too many cells");
+    if (static_cast<long long>(texts.size()) != cells)
+        fail("Unable to set the Value property of the Range class: " + std::to_string(texts.size()) + " texts for " +
+             std::to_string(cells) + " cells");
+    auto text = texts.begin();
+    for (int r = a.firstRow; r <= a.lastRow; ++r) {
+        // One allocation for the row's cells rather than one per column reached.
+        sheet::Row& row = s.rowAt(r);
+        const auto width = static_cast<std::size_t>(a.lastColumn) + 1;
+        row.cells.reserve(width);
+        row.present.reserve(width);
+        for (int c = a.firstColumn; c <= a.lastColumn; ++c, ++text) {
+            if (!text->empty())
+                s.cellAt(r, c).value = CellValue{std::move(*text)};
+            else if (static_cast<std::size_t>(c) < row.present.size() && row.present[static_cast<std::size_t>(c)])
+                row.cells[static_cast<std::size_t>(c)].value = std::monostate{};
+        }
+    }
+}
+
 void Range::enter(const CellValue& value, const char* property) const {
     sheet::Sheet& s = model();
     if (std::holds_alternative<std::monostate>(value)) {

@@ -34,6 +34,8 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
         px = std::max(px, cellFont(workbook.formats.get(id).font).lineHeight);
     };
     std::array<bool, kMaxColumns> hasCell{};
+    std::optional<FormatId> fontFormat;
+    const CellFont* font = nullptr;
     const Row* r = sheet.row(row);
     if (r) {
         for (std::size_t c = 0; c < r->cells.size() && c < hasCell.size(); ++c) {
@@ -45,13 +47,23 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
             const Column& column = sheet.columns[c];
             const int width = column.hidden ? 0 : column.width ? columnWidthPx(*column.width) : kDefaultColumnWidthPx;
             if (f.wrap && cell.text() && width > 0 && !merged(static_cast<int>(c))) {
-                const CellFont& font = cellFont(f.font);
-                const QString text = displayText(cell);
+                // The cells of a row mostly share one format, and so one font.
+                if (cell.format != fontFormat) {
+                    fontFormat = cell.format;
+                    font = &cellFont(f.font);
+                }
                 const double room = textWidth(width);
-                // Most cells hold one line that fits; only the others need breaking.
-                const bool oneLineFits = !text.contains(u'\n') && !text.contains(u'\r') && font.advance(text) <= room;
-                const int lines = oneLineFits ? 1 : static_cast<int>(breakLines(text, font, room, true).size());
-                px = std::max(px, lines * font.lineHeight);
+                // Most cells hold one line of plain ASCII that fits: measured from the
+                // stored bytes; only the others are decoded, and broken when too wide.
+                const std::optional<double> ascii = font->asciiAdvance(*cell.text());
+                int lines = 1;
+                if (!ascii || *ascii > room) {
+                    const QString text = displayText(cell);
+                    const bool oneLineFits =
+                        !text.contains(u'\n') && !text.contains(u'\r') && font->advance(text) <= room;
+                    lines = oneLineFits ? 1 : static_cast<int>(breakLines(text, *font, room, true).size());
+                }
+                px = std::max(px, lines * font->lineHeight);
             } else {
                 oneLine(cell.format);
             }

@@ -107,20 +107,30 @@ CellFont::CellFont(const Font& model)
     // One pixel above the text and the grid line below it, like the spreadsheet's
     // 17 px rows for a 13 px font.
     lineHeight = static_cast<int>(std::ceil(metrics.ascent() + metrics.descent() - 1e-6)) + 2;
-    for (char16_t c = kFirstTabled; c <= kLastTabled; ++c) {
+    // Measured on first use: asking for a character the face lacks makes Qt look
+    // through the fallback faces, which costs more than most lists need.
+    mAdvances.fill(kUnmeasured);
+}
+
+double CellFont::tabled(char16_t c) const {
+    if (c < kFirstTabled || c > kLastTabled)
+        return -1;
+    double& advance = mAdvances[c - kFirstTabled];
+    if (advance == kUnmeasured) {
         const QChar ch(c);
         const bool shown = metrics.inFont(ch) && ch.category() != QChar::Other_Format && !needsShaping(ch);
-        mAdvances[c - kFirstTabled] = shown ? metrics.horizontalAdvance(ch) : -1;
+        advance = shown ? metrics.horizontalAdvance(ch) : -1;
     }
+    return advance;
 }
 
 bool CellFont::tabledAdvances(const QString& text, std::vector<double>& advances) const {
     advances.resize(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < kFirstTabled || c > kLastTabled || mAdvances[c - kFirstTabled] < 0)
+        const double advance = tabled(text[i].unicode());
+        if (advance < 0)
             return false;
-        advances[static_cast<std::size_t>(i)] = mAdvances[c - kFirstTabled];
+        advances[static_cast<std::size_t>(i)] = advance;
     }
     return true;
 }
@@ -132,10 +142,22 @@ const QFont& CellFont::fontFor(const QString& line) const {
 double CellFont::advance(const QString& text) const {
     double width = 0;
     for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c < kFirstTabled || c > kLastTabled || mAdvances[c - kFirstTabled] < 0)
+        const double advance = tabled(ch.unicode());
+        if (advance < 0)
             return needsShaping(text) ? shapingMetrics.horizontalAdvance(text) : metrics.horizontalAdvance(text);
-        width += mAdvances[c - kFirstTabled];
+        width += advance;
+    }
+    return width;
+}
+
+std::optional<double> CellFont::asciiAdvance(std::string_view utf8) const {
+    double width = 0;
+    for (const char byte : utf8) {
+        const auto c = static_cast<unsigned char>(byte);
+        const double advance = c <= u'~' ? tabled(c) : -1;
+        if (advance < 0)
+            return std::nullopt;
+        width += advance;
     }
     return width;
 }
@@ -144,7 +166,7 @@ bool CellFont::shows(char32_t c) const {
     const QChar::Category category = QChar::category(c);
     if (QChar::isSpace(c) || category == QChar::Other_Format || category == QChar::Other_Control)
         return true;
-    if (c >= kFirstTabled && c <= kLastTabled && mAdvances[c - kFirstTabled] >= 0)
+    if (c <= kLastTabled && tabled(static_cast<char16_t>(c)) >= 0)
         return true;
     const auto known = mShown.find(c);
     if (known != mShown.end())

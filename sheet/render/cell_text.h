@@ -12,6 +12,8 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -44,6 +46,9 @@ struct CellFont {
     // The advance of each character of text when every one is in the table (their
     // sum, added in order, is then advance(text)); false when one is not.
     bool tabledAdvances(const QString& text, std::vector<double>& advances) const;
+    // advance() of UTF-8 text that is all printable ASCII in the table, read without
+    // decoding it; none for any other text, which advance() then measures.
+    std::optional<double> asciiAdvance(std::string_view utf8) const;
     // The font `line` is painted and measured in: `font`, or `shapingFont` when
     // the line holds Arabic, Indic, Thai or other text that needs shaping.
     const QFont& fontFor(const QString& line) const;
@@ -63,7 +68,11 @@ private:
     // the face lacks has no entry (a negative advance) and is measured by Qt.
     static constexpr char16_t kFirstTabled = u' ';
     static constexpr char16_t kLastTabled = u'\u017f';
-    std::array<double, kLastTabled - kFirstTabled + 1> mAdvances{};
+    static constexpr double kUnmeasured = -2;
+    // c's advance from the table, measuring it on first use; negative when the
+    // face lacks c or c is not in the table's range.
+    double tabled(char16_t c) const;
+    mutable std::array<double, kLastTabled - kFirstTabled + 1> mAdvances{};
     mutable std::unordered_map<char32_t, bool> mShown;
 };
 

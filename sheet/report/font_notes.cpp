@@ -10,6 +10,8 @@
 QStringList missingFontNotes(const sheet::Workbook& workbook, const sheet::Sheet& sheet,
                              const sheet::CellRange& range) {
     QStringList notes;
+    const sheet::CellFont* font = nullptr;
+    sheet::FormatId fontFormat = 0;
     for (int r = range.firstRow; r <= range.lastRow; ++r) {
         const sheet::Row* row = sheet.row(r);
         if (!row)
@@ -20,8 +22,14 @@ QStringList missingFontNotes(const sheet::Workbook& workbook, const sheet::Sheet
             if (!row->present[column] || !row->cells[column].text())
                 continue;
             const sheet::Cell& cell = row->cells[column];
-            const sheet::CellFont& font = sheet::cellFont(workbook.formats.get(cell.format).font);
-            const std::vector<char32_t> unshown = sheet::unshownCharacters(sheet::displayText(cell), font);
+            if (!font || cell.format != fontFormat) {
+                fontFormat = cell.format;
+                font = &sheet::cellFont(workbook.formats.get(cell.format).font);
+            }
+            // Plain ASCII the face has, most of a list, needs no look at each character.
+            if (font->asciiAdvance(*cell.text()))
+                continue;
+            const std::vector<char32_t> unshown = sheet::unshownCharacters(sheet::displayText(cell), *font);
             if (unshown.empty())
                 continue;
             QStringList codes;

@@ -2,7 +2,9 @@
 
 // The phone-list sheet: drawn on the active sheet of the build instance
 // (OrganizationalTelephoneList::mReportApp) through the engine's object model,
-// one select-and-format step at a time, the way the sheet was always laid out.
+// one select-and-format step at a time, the way the sheet was always laid out;
+// only the data rows go to the sheet as one block, since a long list would
+// otherwise spend its time in per-cell calls.
 
 #include <QString>
 

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 using namespace sheet;
 using namespace sheet::om;
@@ -51,8 +53,9 @@ protected:
         app->Selection().Interior().setColorIndex(colour);
     }
 
-    // The sheet as the layout leaves it, for n data rows.
-    void build(int n) {
+    // The sheet as the layout leaves it, for n data rows: row by row, or with the
+    // data rows handed over as one block as the phone-list layout does.
+    void build(int n, bool asBlock = false) {
         app->Cells().Select();
         app->Selection().Clear();
         app->Selection().Font().setName("Century Gothic");
@@ -96,10 +99,23 @@ protected:
         app->Cells().Select();
         app->Selection().setFormulaHidden(false);
         app->Selection().setLocked(false);
-        for (int i = 1; i <= n; ++i) {
+        if (asBlock) {
+            std::vector<std::string> texts;
+            for (int i = 1; i <= n; ++i)
+                for (int k = 0; k < 8; ++k)
+                    texts.push_back(dataText(i, k));
+            const std::string block = "B5:I" + std::to_string(n + 4);
+            app->Range(block).setTexts(texts);
+            app->Range(block).setWrapText(true);
+            borders(block, true, false, false, true, true, true, 15);
+            for (int i = 2; i <= n; i += 2)
+                fill("B" + std::to_string(i + 4) + ":I" + std::to_string(i + 4), 19);
+            app->Rows("5:" + std::to_string(n + 4)).EntireRow().AutoFit();
+        }
+        for (int i = 1; i <= n && !asBlock; ++i) {
             const std::string r = std::to_string(i + 4);
             for (int k = 0; k < 8; ++k) {
-                writeCell(std::string(1, char('B' + k)) + r, i == 2 ? "" : "0123 row " + r);
+                writeCell(std::string(1, char('B' + k)) + r, dataText(i, k));
                 app->ActiveCell().setWrapText(true);
             }
             borders("B" + r + ":I" + r, false, false, false, true, true, true, 15);
@@ -107,6 +123,15 @@ protected:
             app->Rows(r + ":" + r).EntireRow().AutoFit();
         }
         borders("B4:I" + std::to_string(n + 4), false, true, true, true, true, false, xlColorIndexAutomatic);
+    }
+
+    // Row 6 is empty; the others hold digits that typed input would take for a number,
+    // and a long text in column E that wraps.
+    static std::string dataText(int i, int k) {
+        if (i == 2)
+            return "";
+        return k == 3 ? "1234 West Hills Drive, Northside, Apartment " + std::to_string(i + 4)
+                      : "0123 row " + std::to_string(i + 4);
     }
 
     int lineColour(const std::string& cell, int edge) { return app->Range(cell).Borders(edge).ColorIndex(); }
@@ -170,4 +195,44 @@ TEST_F(LayoutSequence, formatsEndUpWhereTheLayoutPutThem) {
     const Sheet& s = app->ActiveSheet().model();
     EXPECT_FALSE(s.row(4)->customHeight); // auto-fitted
     EXPECT_TRUE(s.row(3)->customHeight);
+}
+
+// The layout hands the data rows to the sheet as one block; the sheet must be the
+// one that cell-by-cell, row-by-row calls make: values, every format, row heights.
+TEST_F(LayoutSequence, aBlockOfRowsGivesTheSheetRowByRowCallsGive) {
+    constexpr int kRows = 7;
+    build(kRows);
+    const std::shared_ptr<SpreadsheetApp> byRows = app;
+    app = engineFactory().create();
+    app->Workbooks().Add();
+    build(kRows, true);
+    const std::shared_ptr<SpreadsheetApp> asBlock = app;
+
+    const Range a = byRows->ActiveSheet().Cells();
+    const Range b = asBlock->ActiveSheet().Cells();
+    const FormatTable& formatsA = a.workbookModel().formats;
+    const FormatTable& formatsB = b.workbookModel().formats;
+    for (int r = 0; r < kRows + 6; ++r) {
+        SCOPED_TRACE("row " + std::to_string(r + 1));
+        EXPECT_EQ(a.model().row(r) ? a.model().row(r)->height : std::nullopt,
+                  b.model().row(r) ? b.model().row(r)->height : std::nullopt);
+        for (int c = 0; c < 10; ++c) {
+            const Cell* x = a.model().cell(r, c);
+            const Cell* y = b.model().cell(r, c);
+            EXPECT_EQ(x ? x->value : CellValue{}, y ? y->value : CellValue{}) << "column " << c;
+            EXPECT_EQ(formatsA.get(a.model().effectiveFormat(r, c)), formatsB.get(b.model().effectiveFormat(r, c)))
+                << "column " << c;
+        }
+    }
+    byRows->Quit();
+}
+
+TEST_F(LayoutSequence, aBlockTakesOneTextPerCellAndClearsForAnEmptyOne) {
+    app->Range("C6").setText("old");
+    app->Range("B5:C6").setTexts({"12345", "x", "y", ""});
+    EXPECT_EQ(app->Range("B5").Value(), CellValue(std::string("12345"))); // text, never a number
+    EXPECT_EQ(app->Range("C5").Value(), CellValue(std::string("x")));
+    EXPECT_EQ(app->Range("C6").Value(), CellValue());
+    EXPECT_THROW(app->Range("B5:C6").setTexts({"a", "b", "c"}), std::runtime_error);
+    EXPECT_EQ(app->Range("C5").Value(), CellValue(std::string("x"))); // a refused block changes nothing
 }
