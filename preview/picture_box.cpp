@@ -7,7 +7,9 @@
 
 namespace {
 
-void paintScaled(QPainter& painter, const QPicture& picture, QSize size, const std::vector<int>& pageBreaks) {
+// Paints the picture, or what paint draws of it, scaled to size; then the page breaks over it.
+void paintScaled(QPainter& painter, const QPicture& picture, QSize size, const std::vector<int>& pageBreaks,
+                 const std::function<void(QPainter&)>& paint = {}) {
     const QRect bounds = picture.boundingRect();
     if (bounds.isEmpty() || size.isEmpty())
         return;
@@ -21,7 +23,11 @@ void paintScaled(QPainter& painter, const QPicture& picture, QSize size, const s
     const double sx = double(size.width()) / bounds.width();
     const double sy = double(size.height()) / bounds.height();
     painter.scale(sx, sy);
-    painter.drawPicture(-bounds.topLeft(), picture);
+    painter.translate(-bounds.topLeft());
+    if (paint)
+        paint(painter);
+    else
+        painter.drawPicture(0, 0, picture);
     painter.restore();
     if (pageBreaks.empty())
         return;
@@ -58,6 +64,7 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
 
 void PictureBox::setPicture(const QPicture& picture, QSize size) {
     mPicture = picture;
+    mBandPainter = {};
     drawStretched(picture, size);
 }
 
@@ -87,12 +94,28 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), Qt::white);
     if (mDrawingSize.isEmpty())
         return;
+    const QRect exposed = event->rect().intersected(QRect(QPoint(0, 0), mDrawingSize));
+    const QRect bounds = mSource.boundingRect();
+    if (mBandPainter && !bounds.isEmpty() && !exposed.isEmpty()) {
+        // The rows in sight, with a pixel to spare on each side for rounding.
+        const double sy = double(mDrawingSize.height()) / bounds.height();
+        const int top = bounds.top() + int(std::floor(exposed.top() / sy)) - 1;
+        const int bottom = bounds.top() + int(std::ceil((exposed.bottom() + 1) / sy)) + 1;
+        painter.setClipRect(exposed);
+        paintScaled(painter, mSource, mDrawingSize, mPageBreaks, [&](QPainter& p) { mBandPainter(p, top, bottom); });
+        return;
+    }
     if (keepsDrawing()) {
         painter.drawPixmap(0, 0, drawing());
         return;
     }
-    painter.setClipRect(event->rect().intersected(QRect(QPoint(0, 0), mDrawingSize)));
+    painter.setClipRect(exposed);
     paintScaled(painter, mSource, mDrawingSize, mPageBreaks);
+}
+
+void PictureBox::setBandPainter(BandPainter painter) {
+    mBandPainter = std::move(painter);
+    update();
 }
 
 void PictureBox::setPageBreaks(std::vector<int> breaks) {

@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 // The picture scaled to fill size (device-independent pixels) on a white
@@ -36,6 +37,15 @@ public:
     // Where printed pages begin, in pixels of the unscaled picture; drawn over it.
     void setPageBreaks(std::vector<int> breaks);
 
+    // Paints what the picture shows between top and bottom (pixels of the unscaled
+    // picture, bottom excluded) into a painter set up as for the picture. The window
+    // gives one when it holds the sheet the picture was made from: every paint then
+    // draws what is in sight, however long the sheet, instead of the whole picture.
+    // A new picture drops it.
+    using BandPainter = std::function<void(QPainter& painter, int top, int bottom)>;
+    void setBandPainter(BandPainter painter);
+    bool paintsBands() const { return bool(mBandPainter); }
+
     // The size the current drawing was made at.
     QSize drawingSize() const { return mDrawingSize; }
     // The current drawing, made now if it is not yet made. Null when there is
@@ -55,6 +65,7 @@ private:
 
     QPicture mPicture;
     QPicture mSource;
+    BandPainter mBandPainter;
     QSize mDrawingSize;
     std::vector<int> mPageBreaks;
     mutable QPixmap mDrawing;

@@ -11,6 +11,7 @@
 #include "sheet/engine/format_ops.h"
 #include "sheet/render/page_print.h"
 #include "sheet/render/sheet_geometry.h"
+#include "sheet/render/sheet_render.h"
 #include "sheet/xls/xls_io.h"
 #include "sheet/xlsx/xlsx_io.h"
 
@@ -87,6 +88,13 @@ PrintedSheet readPrintedSheet(const QString& path) {
     out.range = *used;
     return out;
 }
+
+// A generation's workbook held while the preview shows it, with the layout of its range.
+struct ShownSheet {
+    explicit ShownSheet(PrintedSheet sheet) : printed(std::move(sheet)), geometry(printed.sheet(), printed.range) {}
+    PrintedSheet printed;
+    sheet::SheetGeometry geometry;
+};
 
 void sayDone() {
     prompt().message(QStringLiteral("Done."), QString(), Prompt::Icon::None, Prompt::Buttons::Ok, Prompt::Answer::Ok);
@@ -572,17 +580,22 @@ void Form2::keyPressEvent(QKeyEvent* event) {
 void Form2::updatePageBreaks() {
     mPageBreaks.clear();
     mTallestPage = 0;
+    std::shared_ptr<const ShownSheet> shown;
     if (!mExcelFile.isEmpty() && FileExists(mExcelFile)) {
         try {
-            const PrintedSheet printed = readPrintedSheet(mExcelFile);
+            PrintedSheet printed = readPrintedSheet(mExcelFile);
             const sheet::Sheet& sh = printed.sheet();
             const sheet::PrintLayout layout = sheet::layoutPages(sh, printed.range, sheet::pageLayoutOf(sh.pageSetup));
-            const sheet::SheetGeometry geometry(sh, printed.range);
+            auto sheet = std::make_shared<ShownSheet>(std::move(printed));
+            const sheet::SheetGeometry& geometry = sheet->geometry;
             for (const sheet::PrintedPage& page : layout.pages) {
-                if (page.firstRow != printed.range.firstRow)
+                if (page.firstRow != sheet->printed.range.firstRow)
                     mPageBreaks.push_back(geometry.rowY(page.firstRow) - 1);
                 mTallestPage = std::max(mTallestPage, geometry.rowY(page.lastRow + 1) - geometry.rowY(page.firstRow));
             }
+            // The workbook is the one the picture was made from when their sizes agree.
+            if (geometry.size() == Picture1->picture().boundingRect().size())
+                shown = std::move(sheet);
         } catch (const std::exception&) {
             // A workbook that cannot be read has no pages to show; printing says why.
             mPageBreaks.clear();
@@ -590,6 +603,14 @@ void Form2::updatePageBreaks() {
         }
     }
     Picture1->setPageBreaks(mPageBreaks);
+    // Painting from the workbook costs what is in sight; replaying the picture, all of it.
+    if (shown)
+        Picture1->setBandPainter([shown](QPainter& painter, int top, int bottom) {
+            const PrintedSheet& p = shown->printed;
+            sheet::paintBand(painter, *p.book, p.sheet(), shown->geometry, top, bottom);
+        });
+    else
+        Picture1->setBandPainter({});
 }
 
 void Form2::PrintButton_Click() {

@@ -51,6 +51,34 @@ QImage renderImage(const Workbook& workbook, const Sheet& sheet, const CellRange
     return image;
 }
 
+void paintBand(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& whole, int top,
+               int bottom) {
+    const CellRange& range = whole.range();
+    if (bottom <= top)
+        return;
+    // The first row whose bottom edge lies below top, and the first whose top lies at or below bottom.
+    const auto firstBelow = [&](int y, bool byBottom) {
+        int lo = range.firstRow;
+        int hi = range.lastRow + 1;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if ((byBottom ? whole.rowY(mid + 1) : whole.rowY(mid)) <= y)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    };
+    const int first = std::max(range.firstRow, firstBelow(top, true) - 1);
+    const int last = std::min(range.lastRow, firstBelow(bottom - 1, false));
+    const CellRange rows{first, range.firstColumn, last, range.lastColumn};
+    const SheetGeometry band(sheet, rows);
+    painter.save();
+    painter.translate(0, whole.rowY(first) - band.rowY(first));
+    detail::paintWith(painter, workbook, sheet, band, true);
+    painter.restore();
+}
+
 QPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellRange& range) {
     const SheetGeometry geometry(sheet, range);
     QPicture picture;

@@ -55,6 +55,13 @@ QImage renderImage(const Workbook& workbook, const Sheet& sheet, const CellRange
 // least one device pixel when it is replayed scaled down.
 QPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellRange& range);
 
+// Paints the rows of whole.range() that meet the band from top to bottom (pixels of
+// the range's picture, bottom excluded) where renderPicture(whole.range()) has them,
+// hairlines included, and a row more on each side for the lines they share. A viewer
+// of a long sheet paints what is in sight this way instead of replaying all of it.
+void paintBand(QPainter& painter, const Workbook& workbook, const Sheet& sheet, const SheetGeometry& whole, int top,
+               int bottom);
+
 // Height in points that row (zero-based) needs to show every cell's text,
 // wrapped text included, in the cells' fonts. Used by EntireRow.AutoFit.
 // A row without text gets one line of the tallest font it shows (its cells',

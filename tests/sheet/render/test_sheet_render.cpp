@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <functional>
 #include <limits>
 #include <tuple>
 
@@ -77,6 +78,7 @@ private slots:
     void mergedAreaPaintsAsOneCell();
     void numbersAlignRightAndNeverSpill();
     void pictureReplaysLikeTheImage();
+    void aBandPaintsAsThePictureDoesThere();
     void refusesImagesTooLargeToHold();
     void everyCharacterIsDrawn();
     void zoomKeepsTheMeasuredPositions();
@@ -481,6 +483,53 @@ void TestSheetRender::pictureReplaysLikeTheImage() {
     QCOMPARE(qRound(sharp.dotsPerMeterX() * 0.0254), 192);
     QCOMPARE(rgb(sharp, 2 * image.width() - 1, 2 * image.height() - 1),
              rgb(image, image.width() - 1, image.height() - 1));
+}
+
+// A viewer paints only the rows in sight: the band must be what painting the
+// whole range shows there, at 1x and zoomed, lines between the rows included;
+// and at 1x what the recorded picture shows.
+void TestSheetRender::aBandPaintsAsThePictureDoesThere() {
+    Workbook wb;
+    const CellRange range = pls::build(wb, 40);
+    const Sheet& s = wb.sheetAt(0);
+    const SheetGeometry whole(s, range);
+    const QPicture picture = renderPicture(wb, s, range);
+    for (const double zoom : {1.0, 1.75, 0.5}) {
+        const QSize size(int(std::ceil(whole.size().width() * zoom)), int(std::ceil(whole.size().height() * zoom)));
+        const auto painted = [&](const std::function<void(QPainter&)>& paint) {
+            QImage image(size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.scale(zoom, zoom);
+            paint(painter);
+            return image;
+        };
+        const QImage all = painted([&](QPainter& p) {
+            if (zoom == 1.0)
+                p.drawPicture(0, 0, picture);
+            else
+                paintBand(p, wb, s, whole, 0, whole.size().height());
+        });
+        // From the middle of row 12 to the top edge of row 31, and one that starts on a row's edge line.
+        for (const auto& [top, bottom] :
+             {std::pair{whole.rowY(11) + 5, whole.rowY(30)}, std::pair{whole.rowY(20) - 1, whole.rowY(21) + 1}}) {
+            const QImage band = painted([&](QPainter& p) {
+                p.setClipRect(QRect(0, top, whole.size().width(), bottom - top));
+                paintBand(p, wb, s, whole, top, bottom);
+            });
+            int different = 0;
+            const int y0 = int(std::ceil(top * zoom));
+            const int y1 = int(std::floor(bottom * zoom));
+            for (int y = y0; y < y1; ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    different += rgb(all, x, y) != rgb(band, x, y) ? 1 : 0;
+            QVERIFY2(different < size.width() * (y1 - y0) / 1000,
+                     qPrintable(
+                         QStringLiteral("zoom %1, rows from %2: %3 pixels differ").arg(zoom).arg(top).arg(different)));
+            QVERIFY(y1 > y0);
+        }
+    }
 }
 
 void TestSheetRender::refusesImagesTooLargeToHold() {
