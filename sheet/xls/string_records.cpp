@@ -138,12 +138,12 @@ void SstBuilder::write(RecordWriter& out, std::uint32_t total) const {
         std::size_t done = 0;
         for (;;) {
             const std::size_t fit = std::min(s.size() - done, (kMaxRecordData - body.size()) / width);
-            for (std::size_t k = 0; k < fit; ++k) {
-                if (compressed)
-                    w.u8(s[done + k]);
-                else
-                    w.u16(s[done + k]);
-            }
+            const auto piece = s.substr(done, fit);
+            if (compressed) // every character below 256: its low byte
+                body.insert(body.end(), piece.begin(), piece.end());
+            else
+                for (const char16_t c : piece)
+                    w.u16(c);
             done += fit;
             if (done == s.size())
                 break;

@@ -12,6 +12,15 @@ void appendUtf16(std::string_view s, std::u16string& out) {
     out.reserve(out.size() + s.size());
     std::size_t i = 0;
     while (i < s.size()) {
+        // Runs of ASCII, most of any list, go over without decoding.
+        std::size_t ascii = i;
+        while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80)
+            ++ascii;
+        if (ascii > i) {
+            out.append(s.begin() + static_cast<std::ptrdiff_t>(i), s.begin() + static_cast<std::ptrdiff_t>(ascii));
+            i = ascii;
+            continue;
+        }
         const auto b0 = static_cast<unsigned char>(s[i]);
         char32_t cp = 0xFFFD;
         std::size_t len = 1;
