@@ -93,15 +93,22 @@ std::vector<PhoneListRow> phoneListFromWorkbook(const sheet::Workbook& workbook,
     return rows;
 }
 
-std::vector<PhoneListRow> parsePhoneListXls(const QByteArray& bytes, const QString& fileName) {
-    std::unique_ptr<sheet::Workbook> workbook;
+namespace {
+
+// The workbook an .xls file's bytes hold; anything else is bad input naming the file.
+std::unique_ptr<sheet::Workbook> xlsWorkbookOf(const QByteArray& bytes, const QString& fileName) {
     try {
-        workbook = sheet::xls::readBytes(
+        return sheet::xls::readBytes(
             std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), size_t(bytes.size())));
     } catch (const std::exception& e) {
         fail(fileName, 0, QStringLiteral("is not a readable Excel 97-2003 workbook: ") + QString::fromUtf8(e.what()));
     }
-    return phoneListFromWorkbook(*workbook, fileName);
+}
+
+} // namespace
+
+std::vector<PhoneListRow> parsePhoneListXls(const QByteArray& bytes, const QString& fileName) {
+    return phoneListFromWorkbook(*xlsWorkbookOf(bytes, fileName), fileName);
 }
 
 std::vector<PhoneListRow> readPhoneListXls(const QString& path) {
@@ -258,13 +265,7 @@ listfiles::TableRow tableRowOf(const sheet::Sheet& s, int r, const QString& file
 // An .xls sheet of our own, or a plain table, reads as phoneListFromWorkbook reads it; a
 // sheet under other column names (an address book's export saved by a spreadsheet) is mapped.
 std::vector<PhoneListRow> listFromXls(const QByteArray& bytes, const QString& fileName) {
-    std::unique_ptr<sheet::Workbook> workbook;
-    try {
-        workbook = sheet::xls::readBytes(
-            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), size_t(bytes.size())));
-    } catch (const std::exception& e) {
-        fail(fileName, 0, QStringLiteral("is not a readable Excel 97-2003 workbook: ") + QString::fromUtf8(e.what()));
-    }
+    const std::unique_ptr<sheet::Workbook> workbook = xlsWorkbookOf(bytes, fileName);
     if (workbook->sheetCount() == 0)
         return phoneListFromWorkbook(*workbook, fileName);
     const sheet::Sheet& s = workbook->sheetAt(0);
