@@ -69,7 +69,7 @@ for instance with
 
     su -c 'apt-get update && apt-get install --no-install-recommends ${missing[*]}'
 
-then run $0 ${1:-} again.
+then run $0${1:+ $1} again.
 MSG
         exit 1
     fi
