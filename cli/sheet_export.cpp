@@ -23,7 +23,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <span>
 #include <stdexcept>
 #include <utility>
 #include <vector>

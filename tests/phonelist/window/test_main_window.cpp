@@ -62,6 +62,15 @@ class TestMainWindow : public QObject {
     std::unique_ptr<ScriptedPrompt> mPrompt;
     QTemporaryDir mEmptyFolder;
 
+    // A file of the given bytes in dir, for the commands that read one.
+    static QString writtenFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
     std::unique_ptr<Form1> start() {
         auto w = std::make_unique<Form1>();
         w->show();
@@ -569,11 +578,8 @@ private slots:
     // replace (Yes), add (No) or neither (Cancel). The store follows at once.
     void importReplacesOrAddsAsTheUserSays() {
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("contacts.csv"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Surname;Given Name;Mobile\r\nAdams;Anna;0170 1\r\nBaker;Ben;0170 2\r\n");
-        f.close();
+        const QString file = writtenFile(dir, QStringLiteral("contacts.csv"),
+                                         "Surname;Given Name;Mobile\r\nAdams;Anna;0170 1\r\nBaker;Ben;0170 2\r\n");
         auto w = start();
         mPrompt->fileNames = {file};
         w->ImportButton->click(); // the list is empty: no question
@@ -603,11 +609,7 @@ private slots:
 
     void aFileThatIsNoListIsNamedInAWarning() {
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("notes.txt"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Colour,Size\nred,10\n");
-        f.close();
+        const QString file = writtenFile(dir, QStringLiteral("notes.txt"), "Colour,Size\nred,10\n");
         auto w = start();
         w->importFile(file);
         QCOMPARE(mPrompt->shown.size(), std::size_t(1));
@@ -633,11 +635,9 @@ private slots:
 
     void aFileDroppedOnTheGridIsImported() {
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("list.vcf"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Clarke;Carla;;;\r\nFN:Carla Clarke\r\nEND:VCARD\r\n");
-        f.close();
+        const QString file =
+            writtenFile(dir, QStringLiteral("list.vcf"),
+                        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Clarke;Carla;;;\r\nFN:Carla Clarke\r\nEND:VCARD\r\n");
         auto w = start();
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(file)});
