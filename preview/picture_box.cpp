@@ -8,7 +8,7 @@
 namespace {
 
 // Paints the picture, or what paint draws of it, scaled to size; then the page breaks over it.
-void paintScaled(QPainter& painter, const QPicture& picture, QSize size, const std::vector<int>& pageBreaks,
+void paintScaled(QPainter& painter, const sheet::VectorPicture& picture, QSize size, const std::vector<int>& pageBreaks,
                  const std::function<void(QPainter&)>& paint = {}) {
     const QRect bounds = picture.boundingRect();
     if (bounds.isEmpty() || size.isEmpty())
@@ -27,7 +27,7 @@ void paintScaled(QPainter& painter, const QPicture& picture, QSize size, const s
     if (paint)
         paint(painter);
     else
-        painter.drawPicture(0, 0, picture);
+        picture.play(painter);
     painter.restore();
     if (pageBreaks.empty())
         return;
@@ -41,12 +41,12 @@ void paintScaled(QPainter& painter, const QPicture& picture, QSize size, const s
 
 } // namespace
 
-QSize pictureNaturalSize(const QPicture& picture) {
+QSize pictureNaturalSize(const sheet::VectorPicture& picture) {
     const QRect bounds = picture.boundingRect();
     return bounds.isEmpty() ? QSize(0, 0) : bounds.size();
 }
 
-QPixmap renderScaledPicture(const QPicture& picture, QSize size, qreal devicePixelRatio,
+QPixmap renderScaledPicture(const sheet::VectorPicture& picture, QSize size, qreal devicePixelRatio,
                             const std::vector<int>& pageBreaks) {
     if (size.isEmpty())
         return {};
@@ -62,13 +62,13 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PictureBox::setPicture(const QPicture& picture, QSize size) {
+void PictureBox::setPicture(const sheet::VectorPicture& picture, QSize size) {
     mPicture = picture;
     mBandPainter = {};
     drawStretched(picture, size);
 }
 
-void PictureBox::drawStretched(const QPicture& source, QSize size) {
+void PictureBox::drawStretched(const sheet::VectorPicture& source, QSize size) {
     mSource = source;
     mDrawingSize = size;
     mDrawing = QPixmap();

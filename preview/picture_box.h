@@ -3,9 +3,10 @@
 // Picture1 of the preview window: a white box that shows a vector picture
 // drawn at one size. The drawing is kept (persistent drawing) until the box is
 // told to draw again, whatever the box's own size does in between; because the
-// source is a QPicture, every size is drawn afresh and stays sharp.
+// source is a sheet::VectorPicture, every size is drawn afresh and stays sharp.
 
-#include <QPicture>
+#include "sheet/render/vector_picture.h"
+
 #include <QPixmap>
 #include <QSize>
 #include <QWidget>
@@ -16,11 +17,11 @@
 // The picture scaled to fill size (device-independent pixels) on a white
 // ground, in a pixmap for the given device pixel ratio, with a dashed line
 // across it at each page break (pixels of the unscaled picture).
-QPixmap renderScaledPicture(const QPicture& picture, QSize size, qreal devicePixelRatio = 1.0,
+QPixmap renderScaledPicture(const sheet::VectorPicture& picture, QSize size, qreal devicePixelRatio = 1.0,
                             const std::vector<int>& pageBreaks = {});
 
 // The size of the picture's painted area, in the pixels it was recorded in.
-QSize pictureNaturalSize(const QPicture& picture);
+QSize pictureNaturalSize(const sheet::VectorPicture& picture);
 
 class PictureBox : public QWidget {
     Q_OBJECT
@@ -28,11 +29,11 @@ public:
     explicit PictureBox(QWidget* parent = nullptr);
 
     // The picture as loaded: shown at size, and the box takes that size.
-    void setPicture(const QPicture& picture, QSize size);
-    const QPicture& picture() const { return mPicture; }
+    void setPicture(const sheet::VectorPicture& picture, QSize size);
+    const sheet::VectorPicture& picture() const { return mPicture; }
 
     // Clears the drawing and draws source stretched to size, which the box takes.
-    void drawStretched(const QPicture& source, QSize size);
+    void drawStretched(const sheet::VectorPicture& source, QSize size);
 
     // Where printed pages begin, in pixels of the unscaled picture; drawn over it.
     void setPageBreaks(std::vector<int> breaks);
@@ -63,8 +64,8 @@ private:
 
     bool keepsDrawing() const;
 
-    QPicture mPicture;
-    QPicture mSource;
+    sheet::VectorPicture mPicture;
+    sheet::VectorPicture mSource;
     BandPainter mBandPainter;
     QSize mDrawingSize;
     std::vector<int> mPageBreaks;

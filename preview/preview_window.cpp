@@ -66,7 +66,7 @@ TwipsSize viewportInner(const TwipsScale& scale) {
     return scale.toTwips(outer - QSize(2 * kViewportBorderPx, 2 * kViewportBorderPx));
 }
 
-TwipsSize naturalTwips(const QPicture& picture) {
+TwipsSize naturalTwips(const sheet::VectorPicture& picture) {
     const QSize px = pictureNaturalSize(picture);
     return {px.width() * kPictureTwipsPerPixel, px.height() * kPictureTwipsPerPixel};
 }
@@ -279,7 +279,7 @@ void Form2::Form_Load() {
     });
 }
 
-void Form2::setPicture(const QPicture& picture) {
+void Form2::setPicture(const sheet::VectorPicture& picture) {
     Picture1->setPicture(picture, mScale.toPixels(naturalTwips(picture)));
     // Every new picture gets the set-up, not only the first one: zoom 1.0 and
     // scroll ranges that fit it, rather than the sizes of an earlier sheet.
@@ -292,14 +292,14 @@ void Form2::loadPictureFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(("File not found: " + path).toStdString());
-    const bool isQPicture = file.peek(4) == QByteArrayLiteral("QPIC");
+    const QByteArray bytes = file.readAll();
     file.close();
-    QPicture picture;
-    if (isQPicture) {
-        if (!picture.load(path))
+    sheet::VectorPicture picture;
+    if (sheet::VectorPicture::hasMagic(bytes)) {
+        if (!picture.setData(bytes))
             throw std::runtime_error("Invalid picture");
     } else {
-        const QImage image(path);
+        const QImage image = QImage::fromData(bytes);
         if (image.isNull())
             throw std::runtime_error("Invalid picture");
         QPainter painter(&picture);

@@ -21,9 +21,9 @@
 #include "app/widgets/window_pointer.h"
 #include "preview/preview_geometry.h"
 #include "preview/twips.h"
+#include "sheet/render/vector_picture.h"
 
 #include <QCursor>
-#include <QPicture>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -67,8 +67,8 @@ public:
 
     // Puts a new picture in Picture1, as loaded: the view is set up for it at the
     // window's next activation (zoom 1.0, scroll ranges for its size).
-    void setPicture(const QPicture& picture);
-    // The same from a picture file (a QPicture file, or any image Qt reads).
+    void setPicture(const sheet::VectorPicture& picture);
+    // The same from a picture file (a picture's bytes as VectorPicture::data() gives them, or any image Qt reads).
     // Throws std::runtime_error when the file holds no picture.
     void loadPictureFile(const QString& path);
 
@@ -159,7 +159,7 @@ private:
     QString mProgramFolder;
     TwipsScale mScale;
     PreviewGeometry mGeometry;
-    QPicture mZoomOri; // the unscaled picture that every zoom step is drawn from
+    sheet::VectorPicture mZoomOri; // the unscaled picture that every zoom step is drawn from
     bool mSetupPending = false;
     bool mCentred = false;
     WindowPointer* mPointer = nullptr; // owned by the window

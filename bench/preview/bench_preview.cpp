@@ -8,12 +8,12 @@
 #include "preview/picture_box.h"
 #include "preview/preview_window.h"
 #include "sheet/render/sheet_render.h"
+#include "sheet/render/vector_picture.h"
 #include "sheet/xls/xls_io.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPicture>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -31,8 +31,8 @@ constexpr int kRowHeight = 22;
 constexpr int kColumnWidth = 133;
 
 // Drawn the way a sheet is: fills, borders and one text per cell.
-QPicture sheetPicture(int rows) {
-    QPicture picture;
+sheet::VectorPicture sheetPicture(int rows) {
+    sheet::VectorPicture picture;
     QPainter p(&picture);
     p.setFont(QFont(QStringLiteral("Arial"), 9));
     for (int r = 0; r < rows; ++r) {
@@ -51,14 +51,14 @@ QPicture sheetPicture(int rows) {
     return picture;
 }
 
-const QPicture& sheet() {
-    static const QPicture picture = sheetPicture(kRows);
+const sheet::VectorPicture& sheet() {
+    static const sheet::VectorPicture picture = sheetPicture(kRows);
     return picture;
 }
 
 // About one printed page of the list.
-const QPicture& page() {
-    static const QPicture picture = sheetPicture(kPageRows);
+const sheet::VectorPicture& page() {
+    static const sheet::VectorPicture picture = sheetPicture(kPageRows);
     return picture;
 }
 
@@ -130,7 +130,7 @@ BENCHMARK(BM_DrawScaled_499Rows)
 struct LongList {
     QTemporaryDir dir;
     QString workbook;
-    QPicture picture;
+    sheet::VectorPicture picture;
     LongList() {
         ExportRequest request;
         for (int i = 1; i <= 10000; ++i) {

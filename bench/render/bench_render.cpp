@@ -44,8 +44,8 @@ void renderPicture(benchmark::State& state) {
     const PhoneList& list = phoneList(static_cast<int>(state.range(0)));
     qint64 bytes = 0;
     for (auto _ : state) {
-        QPicture picture = sheet::renderPicture(list.workbook, list.workbook.sheetAt(0), list.range);
-        bytes = picture.size();
+        sheet::VectorPicture picture = sheet::renderPicture(list.workbook, list.workbook.sheetAt(0), list.range);
+        bytes = picture.data().size();
         benchmark::DoNotOptimize(bytes);
     }
     state.counters["picture_bytes"] = double(bytes);

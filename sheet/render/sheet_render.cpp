@@ -79,13 +79,13 @@ void paintBand(QPainter& painter, const Workbook& workbook, const Sheet& sheet, 
     painter.restore();
 }
 
-QPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellRange& range) {
+VectorPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellRange& range) {
     const SheetGeometry geometry(sheet, range);
-    QPicture picture;
+    VectorPicture picture;
+    picture.setBoundingRect(QRect(QPoint(0, 0), geometry.size()));
     QPainter painter(&picture);
     detail::paintWith(painter, workbook, sheet, geometry, true);
     painter.end();
-    picture.setBoundingRect(QRect(QPoint(0, 0), geometry.size()));
     return picture;
 }
 

@@ -10,7 +10,7 @@
 //
 //     QImage image = sheet::renderImage(workbook, sheet, range);          // 96 dpi
 //     QImage sharp = sheet::renderImage(workbook, sheet, range, 2.0);     // 192 dpi
-//     QPicture picture = sheet::renderPicture(workbook, sheet, range);    // replay at any zoom
+//     sheet::VectorPicture picture = sheet::renderPicture(workbook, sheet, range); // any zoom
 //
 // What is painted: a white background, light-grey gridlines where a cell has
 // no fill, fills, border lines (thin 1 px, medium 2 px, thick 3 px, dashed and
@@ -26,9 +26,9 @@
 #include "sheet/render/cell_text.h"
 #include "sheet/render/palette.h"
 #include "sheet/render/sheet_geometry.h"
+#include "sheet/render/vector_picture.h"
 
 #include <QImage>
-#include <QPicture>
 
 class QPainter;
 
@@ -53,7 +53,7 @@ QImage renderImage(const Workbook& workbook, const Sheet& sheet, const CellRange
 // The range as a recorded picture whose bounding rectangle is the range's size;
 // it stays sharp when replayed zoomed, and its grid and border lines keep at
 // least one device pixel when it is replayed scaled down.
-QPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellRange& range);
+VectorPicture renderPicture(const Workbook& workbook, const Sheet& sheet, const CellRange& range);
 
 // Paints the rows of whole.range() that meet the band from top to bottom (pixels of
 // the range's picture, bottom excluded) where renderPicture(whole.range()) has them,

@@ -4,7 +4,6 @@
 #include "sheet/engine/object_model.h"
 #include "sheet/render/sheet_render.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
@@ -24,14 +23,12 @@ constexpr int kClipboardAttempts = 1000;
 // Other programs get a bitmap only while it stays a reasonable size.
 constexpr qint64 kMaxClipboardImageBytes = qint64(64) * 1024 * 1024;
 
-std::optional<QPicture> readClipboardPicture() {
+std::optional<sheet::VectorPicture> readClipboardPicture() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data || !data->hasFormat(QString::fromLatin1(kSheetPictureMimeType)))
         return std::nullopt;
-    const QByteArray bytes = data->data(QString::fromLatin1(kSheetPictureMimeType));
-    QPicture picture;
-    picture.setData(bytes.constData(), uint(bytes.size()));
-    if (picture.isNull())
+    sheet::VectorPicture picture;
+    if (!picture.setData(data->data(QString::fromLatin1(kSheetPictureMimeType))) || picture.isNull())
         return std::nullopt;
     return picture;
 }
@@ -43,8 +40,8 @@ ClipboardPictureReader gReader;
 // reads the vector form back, never pays for it.
 class SheetPictureMimeData : public QMimeData {
 public:
-    explicit SheetPictureMimeData(const QPicture& picture) : mPicture(picture) {
-        setData(QString::fromLatin1(kSheetPictureMimeType), QByteArray(picture.data(), qsizetype(picture.size())));
+    explicit SheetPictureMimeData(const sheet::VectorPicture& picture) : mPicture(picture) {
+        setData(QString::fromLatin1(kSheetPictureMimeType), picture.data());
     }
 
     QStringList formats() const override {
@@ -73,11 +70,12 @@ private:
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.scale(2, 2);
-        painter.drawPicture(-bounds.topLeft(), mPicture);
+        painter.translate(-bounds.topLeft());
+        mPicture.play(painter);
         return image;
     }
 
-    QPicture mPicture;
+    sheet::VectorPicture mPicture;
 };
 
 void copyRangeToClipboard(const sheet::Workbook& workbook, const sheet::Sheet& sheet, const sheet::CellRange& range) {
@@ -94,8 +92,8 @@ void setClipboardPictureReader(ClipboardPictureReader reader) {
     gReader = std::move(reader);
 }
 
-std::optional<QPicture> GetClipboardPicture(int /*format*/) {
-    std::optional<QPicture> result;
+std::optional<sheet::VectorPicture> GetClipboardPicture(int /*format*/) {
+    std::optional<sheet::VectorPicture> result;
     for (int attempt = 0; attempt < kClipboardAttempts && !result; ++attempt) {
         // A busy clipboard is tried again at once.
         probe([&] {
@@ -106,7 +104,7 @@ std::optional<QPicture> GetClipboardPicture(int /*format*/) {
     return result;
 }
 
-void savePictureFile(const QPicture& picture, const QString& path) {
+void savePictureFile(const sheet::VectorPicture& picture, const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     // Unlinking first means a link planted under the fixed name is removed, not followed.
     if (::unlink(native.constData()) != 0 && errno != ENOENT)
@@ -121,8 +119,8 @@ void savePictureFile(const QPicture& picture, const QString& path) {
         ::close(fd);
         throw std::runtime_error(("Cannot write " + path).toStdString());
     }
-    const qint64 size = qint64(picture.size());
-    if (file.write(picture.data(), size) != size || !file.flush()) {
+    const QByteArray bytes = picture.data();
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString why = file.errorString();
         file.close();
         QFile::remove(path);
@@ -130,9 +128,10 @@ void savePictureFile(const QPicture& picture, const QString& path) {
     }
 }
 
-QPicture loadPictureFile(const QString& path) {
-    QPicture picture;
-    if (!picture.load(path) || picture.isNull())
+sheet::VectorPicture loadPictureFile(const QString& path) {
+    QFile file(path);
+    sheet::VectorPicture picture;
+    if (!file.open(QIODevice::ReadOnly) || !picture.setData(file.readAll()) || picture.isNull())
         throw std::runtime_error(("Cannot load the picture " + path).toStdString());
     return picture;
 }
@@ -142,7 +141,7 @@ void saveCellsActivesheet(sheet::om::Workbook& book, const QString& path) {
     std::optional<sheet::om::Worksheet> active;
     int lastRow = 0;
     int lastColumn = 0;
-    std::optional<QPicture> picture;
+    std::optional<sheet::VectorPicture> picture;
 
     trap.step(1, [&] { active = book.ActiveSheet(); });
     trap.step(2, [&] {

@@ -3,7 +3,8 @@
 // The picture of a sheet: the engine's CopyPicture paints a range onto the
 // clipboard, and the snapshot reads it back into a picture file for the preview.
 
-#include <QPicture>
+#include "sheet/render/vector_picture.h"
+
 #include <QString>
 
 #include <functional>
@@ -13,7 +14,7 @@ namespace sheet::om {
 class Workbook;
 }
 
-// Clipboard format of the vector picture (QPicture data). Beside it the
+// Clipboard format of the vector picture (sheet::VectorPicture data). Beside it the
 // clipboard gets an ordinary image at twice the screen resolution for other programs.
 inline constexpr const char* kSheetPictureMimeType = "application/x-quorvel-tabwright-picture";
 
@@ -28,15 +29,15 @@ void saveCellsActivesheet(sheet::om::Workbook& book, const QString& path);
 
 // The clipboard's picture, tried up to 1000 times at once; nothing when every try
 // failed. format 0 asks for whatever picture the clipboard holds. Never throws.
-std::optional<QPicture> GetClipboardPicture(int format);
+std::optional<sheet::VectorPicture> GetClipboardPicture(int format);
 
 // One try at reading the clipboard's picture; tests replace it to make the
 // clipboard slow or empty. Passing an empty function restores the real one.
-using ClipboardPictureReader = std::function<std::optional<QPicture>()>;
+using ClipboardPictureReader = std::function<std::optional<sheet::VectorPicture>()>;
 void setClipboardPictureReader(ClipboardPictureReader reader);
 
 // Writes the picture to path as a file only this user can read, replacing what was
 // there without following a link someone put in its place. Throws on failure.
-void savePictureFile(const QPicture& picture, const QString& path);
+void savePictureFile(const sheet::VectorPicture& picture, const QString& path);
 // Reads a picture file written by savePictureFile; throws when it cannot.
-QPicture loadPictureFile(const QString& path);
+sheet::VectorPicture loadPictureFile(const QString& path);

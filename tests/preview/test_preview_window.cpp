@@ -59,7 +59,7 @@ class TestPreviewWindow : public QObject {
 
     QTemporaryDir mFolder; // program folder without a pointer file
 
-    void open(Form2& form, const QPicture& picture) {
+    void open(Form2& form, const sheet::VectorPicture& picture) {
         keepRunningOnClose(form);
         form.setPicture(picture);
         form.show();
@@ -470,7 +470,7 @@ private slots:
     }
 
     void aPictureDrawnAwayFromTheOriginFillsPicture1() {
-        QPicture picture;
+        sheet::VectorPicture picture;
         QPainter painter(&picture);
         painter.fillRect(50, 40, 100, 80, Qt::darkGreen);
         painter.end();
@@ -504,9 +504,18 @@ private slots:
         Form2 form(mFolder.path());
         keepRunningOnClose(form);
         const QString picturePath = dir.filePath(QStringLiteral("sheet.pic"));
-        QVERIFY(twoColourPicture(320, 200).save(picturePath));
+        const QByteArray bytes = twoColourPicture(320, 200).data();
+        QFile pictureFile(picturePath);
+        QVERIFY(pictureFile.open(QIODevice::WriteOnly));
+        pictureFile.write(bytes);
+        pictureFile.close();
         form.loadPictureFile(picturePath);
         QCOMPARE(form.Picture1->size(), QSize(320, 200));
+        // A picture cut short is refused, not shown in part.
+        QVERIFY(pictureFile.open(QIODevice::WriteOnly));
+        pictureFile.write(bytes.left(bytes.size() - 3));
+        pictureFile.close();
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, form.loadPictureFile(picturePath));
 
         QImage image(64, 48, QImage::Format_RGB32);
         image.fill(Qt::magenta);

@@ -462,13 +462,13 @@ void TestSheetRender::pictureReplaysLikeTheImage() {
     const CellRange range = pls::build(wb, 5);
     const Sheet& s = wb.sheetAt(0);
     const QImage image = renderImage(wb, s, range);
-    const QPicture picture = renderPicture(wb, s, range);
+    const sheet::VectorPicture picture = renderPicture(wb, s, range);
     QCOMPARE(picture.boundingRect(), QRect(QPoint(0, 0), image.size()));
 
     QImage replay(image.size(), QImage::Format_ARGB32_Premultiplied);
     replay.fill(Qt::white);
     QPainter painter(&replay);
-    painter.drawPicture(0, 0, picture);
+    picture.play(painter);
     painter.end();
     // Text sits on whole pixels, so the replay matches all but a stray antialiased pixel.
     int different = 0;
@@ -493,7 +493,7 @@ void TestSheetRender::aBandPaintsAsThePictureDoesThere() {
     const CellRange range = pls::build(wb, 40);
     const Sheet& s = wb.sheetAt(0);
     const SheetGeometry whole(s, range);
-    const QPicture picture = renderPicture(wb, s, range);
+    const sheet::VectorPicture picture = renderPicture(wb, s, range);
     for (const double zoom : {1.0, 1.75, 0.5}) {
         const QSize size(int(std::ceil(whole.size().width() * zoom)), int(std::ceil(whole.size().height() * zoom)));
         const auto painted = [&](const std::function<void(QPainter&)>& paint) {
@@ -507,7 +507,7 @@ void TestSheetRender::aBandPaintsAsThePictureDoesThere() {
         };
         const QImage all = painted([&](QPainter& p) {
             if (zoom == 1.0)
-                p.drawPicture(0, 0, picture);
+                picture.play(p);
             else
                 paintBand(p, wb, s, whole, 0, whole.size().height());
         });
@@ -625,7 +625,7 @@ void TestSheetRender::zoomKeepsTheMeasuredPositions() {
             image.fill(Qt::white);
             QPainter painter(&image);
             painter.scale(3, 3);
-            painter.drawPicture(0, 0, renderPicture(wb, s, range));
+            renderPicture(wb, s, range).play(painter);
         }
         const QRect area(0, 0, int((cell.width() - 2) * scale), int((cell.height() - 2) * scale));
         ends.push_back((inkColumns(image, area).second + 1) / scale);

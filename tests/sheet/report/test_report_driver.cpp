@@ -50,7 +50,7 @@ public:
     std::vector<MousePointer> pointers;
     QStringList calls;
     QString excelFile;
-    QPicture picture;
+    sheet::VectorPicture picture;
     int pictureMode = -1;
 };
 
@@ -272,12 +272,12 @@ private slots:
 
     void aPictureLeftByAnEarlierRunIsNeverShown() {
         TestFactory factory;
-        QPicture stale;
+        sheet::VectorPicture stale;
         QPainter painter(&stale);
         painter.drawEllipse(0, 0, 40, 40);
         painter.end();
         savePictureFile(stale, picturePath());
-        setClipboardPictureReader([] { return std::optional<QPicture>(); });
+        setClipboardPictureReader([] { return std::optional<sheet::VectorPicture>(); });
         RecordingWindows windows;
         GenerateReport0(1, windows);
         const auto reports = mPrompt->errorReports();
@@ -341,10 +341,10 @@ private slots:
         app->Range("B2:C3").setFormulaR1C1("x");
 
         int tries = 0;
-        setClipboardPictureReader([&]() -> std::optional<QPicture> {
+        setClipboardPictureReader([&]() -> std::optional<sheet::VectorPicture> {
             if (++tries < 700)
                 return std::nullopt;
-            QPicture picture;
+            sheet::VectorPicture picture;
             QPainter painter(&picture);
             painter.drawRect(0, 0, 10, 10);
             painter.end();
@@ -357,7 +357,7 @@ private slots:
         QFile::remove(picturePath());
 
         tries = 0;
-        setClipboardPictureReader([&]() -> std::optional<QPicture> {
+        setClipboardPictureReader([&]() -> std::optional<sheet::VectorPicture> {
             if (++tries % 2)
                 throw std::runtime_error("clipboard busy");
             return std::nullopt;
@@ -380,7 +380,7 @@ private slots:
         v.close();
         QVERIFY(QFile::link(victim, picturePath()));
 
-        QPicture picture;
+        sheet::VectorPicture picture;
         QPainter painter(&picture);
         painter.drawLine(0, 0, 5, 5);
         painter.end();
