@@ -420,9 +420,9 @@ private:
 
 namespace {
 
-// Walks the commands, checking every operand and table number; calls
-// visit(code, reader) positioned on each command's operands, which visit reads
-// through the helpers below. Returns false at the first fault.
+// Walks the commands: calls visit(code, reader) positioned on each command's
+// operands, which visit reads (and, when reading bytes from outside, checks).
+// Returns false at an unknown code, a short read or a visit that says false.
 template <typename Visit> bool walk(const QByteArray& ops, Visit&& visit) {
     Reader in(ops.constData(), ops.constData() + ops.size());
     while (in.ok() && !in.atEnd()) {
