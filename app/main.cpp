@@ -1,6 +1,7 @@
 // quorvel-tabwright: the window program. It stands above every layer and only wires them.
 
 #include "app/command_line.h"
+#include "app/heap_tuning.h"
 #include "app/quiet_messages.h"
 #include "app/startup.h"
 #include "app/widgets/qt_prompt.h"
@@ -46,6 +47,7 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    tuneHeapForBatchWork(); // "Start Creating Template" builds one large sheet at a time
     installQuietQtMessages();
     QApplication app(argc, argv);
     // The desktop entry's name, so that the desktop pairs the window with its entry and icon.

@@ -8,6 +8,8 @@
 
 #include "scripted_prompt.h"
 
+#include "app/heap_tuning.h"
+
 #include "phonelist/phone_list_table.h"
 #include "preview/picture_box.h"
 #include "preview/preview_window.h"
@@ -117,6 +119,7 @@ BENCHMARK(BM_GenerateReportToPreview)
 } // namespace
 
 int main(int argc, char** argv) {
+    tuneHeapForBatchWork(); // as the window program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The settings store and the temporary workbook go to folders of the run's own.
     QTemporaryDir config;

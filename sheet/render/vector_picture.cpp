@@ -365,8 +365,12 @@ public:
         put(out, p.x());
         put(out, p.y());
         put(out, quint32(text.size()));
-        for (const QChar c : text)
-            put(out, c.unicode());
+        // A sheet's picture is mostly texts: their characters go in one piece.
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN)
+            out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        else
+            for (const QChar c : text)
+                put(out, c.unicode());
         drew(QRectF(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()), false);
     }
 
@@ -858,8 +862,11 @@ bool VectorPicture::play(QPainter& painter) const {
             const double x = r.get<double>(), y = r.get<double>();
             const quint32 n = r.count(2);
             text.resize(n);
-            for (quint32 i = 0; i < n; ++i)
-                text[i] = QChar(r.get<quint16>());
+            if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN)
+                std::memcpy(text.data(), r.raw(qsizetype(n) * 2), size_t(n) * 2);
+            else
+                for (quint32 i = 0; i < n; ++i)
+                    text[i] = QChar(r.get<quint16>());
             painter.drawText(QPointF(x, y), text);
             break;
         }

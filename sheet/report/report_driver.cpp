@@ -2,8 +2,10 @@
 
 #include "app/error_trap.h"
 #include "app/file_helpers.h"
+#include "app/heap_tuning.h"
 #include "app/prompt.h"
 #include "app/temp_files.h"
+#include "phonelist/phone_list_table.h"
 #include "sheet/engine/app_factory.h"
 #include "sheet/engine/spreadsheet_app.h"
 #include "sheet/report/font_notes.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace OrganizationalTelephoneList {
@@ -42,6 +45,11 @@ void ReleaseReportApp() {
 }
 
 void GenerateReport0(int kind, ReportWindows& windows) {
+    // The sheet, its workbook's bytes and its picture take some kilobytes an entry.
+    constexpr std::size_t kBytesPerEntry = 6 << 10;
+    constexpr std::size_t kMostReserved = std::size_t(256) << 20;
+    const std::size_t entries = gPhoneList ? std::size_t(gPhoneList->RecordCount()) : 0;
+    const HeapReservation room(std::min(entries * kBytesPerEntry, kMostReserved));
     ErrorTrap trap(kLocation);
     std::shared_ptr<sheet::SpreadsheetApp> snap;
     std::unique_ptr<sheet::om::Workbook> snapBook;
