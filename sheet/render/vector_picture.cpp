@@ -445,9 +445,10 @@ bool validIndex(quint32 index, qsizetype size) {
 
 // Painting time grows with the length of what is drawn (a dashed line is drawn
 // dash by dash), so numbers no recorded picture has are refused rather than
-// replayed: beyond ten million pixels, pens wider than a thousand, dashes
-// finer than a tenth of a pixel, transforms that scale by more than a thousand.
-constexpr double kMaxCoordinate = 1e7;
+// replayed: beyond a hundred million pixels (a sheet's 65,536 rows at their
+// tallest reach 36 million), pens wider than a thousand, dashes finer than a
+// tenth of a pixel, transforms that scale by more than a thousand.
+constexpr double kMaxCoordinate = 1e8;
 constexpr double kMaxScale = 1e3;
 
 bool reasonable(double v, double limit = kMaxCoordinate) {
