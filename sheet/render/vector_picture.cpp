@@ -266,47 +266,10 @@ public:
         }
     }
 
-    void drawRects(const QRect* rects, int count) override {
-        op(Op::Rects);
-        put(mContent->ops, quint32(count));
-        for (int i = 0; i < count; ++i) {
-            const QRect& r = rects[i];
-            for (const qint32 v : {r.x(), r.y(), r.width(), r.height()})
-                put(mContent->ops, v);
-            drew(QRectF(r), mStrokes);
-        }
-    }
-
-    void drawRects(const QRectF* rects, int count) override {
-        op(Op::RectsF);
-        put(mContent->ops, quint32(count));
-        for (int i = 0; i < count; ++i) {
-            putRect(mContent->ops, rects[i]);
-            drew(rects[i], mStrokes);
-        }
-    }
-
-    void drawLines(const QLine* lines, int count) override {
-        op(Op::Lines);
-        put(mContent->ops, quint32(count));
-        for (int i = 0; i < count; ++i) {
-            const QLine& l = lines[i];
-            for (const qint32 v : {l.x1(), l.y1(), l.x2(), l.y2()})
-                put(mContent->ops, v);
-            drew(QRectF(l.p1(), l.p2()).normalized(), true);
-        }
-    }
-
-    void drawLines(const QLineF* lines, int count) override {
-        op(Op::LinesF);
-        put(mContent->ops, quint32(count));
-        for (int i = 0; i < count; ++i) {
-            const QLineF& l = lines[i];
-            for (const double v : {l.x1(), l.y1(), l.x2(), l.y2()})
-                put(mContent->ops, v);
-            drew(QRectF(l.p1(), l.p2()).normalized(), true);
-        }
-    }
+    void drawRects(const QRect* rects, int count) override { recordRects<qint32>(Op::Rects, rects, count); }
+    void drawRects(const QRectF* rects, int count) override { recordRects<double>(Op::RectsF, rects, count); }
+    void drawLines(const QLine* lines, int count) override { recordLines<qint32>(Op::Lines, lines, count); }
+    void drawLines(const QLineF* lines, int count) override { recordLines<double>(Op::LinesF, lines, count); }
 
     void drawPoints(const QPointF* points, int count) override {
         op(Op::PointsF);
@@ -393,6 +356,29 @@ public:
     }
 
 private:
+    // Whole-pixel rectangles and lines keep their integers; the others their doubles.
+    template <typename Number, typename Rect> void recordRects(Op code, const Rect* rects, int count) {
+        op(code);
+        put(mContent->ops, quint32(count));
+        for (int i = 0; i < count; ++i) {
+            const Rect& r = rects[i];
+            for (const Number v : {Number(r.x()), Number(r.y()), Number(r.width()), Number(r.height())})
+                put(mContent->ops, v);
+            drew(QRectF(r), mStrokes);
+        }
+    }
+
+    template <typename Number, typename Line> void recordLines(Op code, const Line* lines, int count) {
+        op(code);
+        put(mContent->ops, quint32(count));
+        for (int i = 0; i < count; ++i) {
+            const Line& l = lines[i];
+            for (const Number v : {Number(l.x1()), Number(l.y1()), Number(l.x2()), Number(l.y2())})
+                put(mContent->ops, v);
+            drew(QRectF(QPointF(l.p1()), QPointF(l.p2())).normalized(), true);
+        }
+    }
+
     void op(Op code) { mContent->ops.append(char(code)); }
 
     void image(Op code, const QRectF& target, const QImage& picture) {
