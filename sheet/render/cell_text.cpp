@@ -5,6 +5,7 @@
 #include <QGlyphRun>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -124,7 +125,7 @@ double CellFont::tabled(char16_t c) const {
     return advance;
 }
 
-bool CellFont::tabledAdvances(const QString& text, std::vector<double>& advances) const {
+bool CellFont::tabledAdvances(QStringView text, std::vector<double>& advances) const {
     advances.resize(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const double advance = tabled(text[i].unicode());
@@ -298,11 +299,16 @@ bool isBlank(QChar c) {
     return c == u' ' || c == u'\u3000' || c == u'\u200b';
 }
 
+// Qt's boundary finders write one byte of attributes a character; a buffer of
+// this size on the stack spares them an allocation for every cell of ordinary length.
+constexpr qsizetype kFinderBuffer = 256;
+
 // Greedy breaking of one paragraph (no line feeds) into lines of at most
 // `width` pixels, at the break opportunities of the Unicode line-breaking
-// rules. `widthOf(from, to)` measures the characters in [from, to).
-template <typename WidthOf>
-void breakParagraph(const QString& paragraph, double width, const WidthOf& widthOf, QStringList& lines) {
+// rules. `widthOf(from, to)` measures the characters in [from, to);
+// `addLine(from, to)` takes each line as the characters it shows.
+template <typename WidthOf, typename AddLine>
+void breakParagraph(QStringView paragraph, double width, const WidthOf& widthOf, const AddLine& addLine) {
     const qsizetype n = paragraph.size();
     // The shown end of a line: blanks where it breaks hang past the edge.
     const auto shownEnd = [&](qsizetype from, qsizetype to) {
@@ -310,41 +316,43 @@ void breakParagraph(const QString& paragraph, double width, const WidthOf& width
             --to;
         return to;
     };
-    const auto pushLine = [&](qsizetype from, qsizetype to) {
-        lines.push_back(paragraph.mid(from, shownEnd(from, to) - from));
-    };
 
-    std::vector<qsizetype> breaks;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, paragraph);
-    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
-        breaks.push_back(at);
-    // Qt keeps numbers separated by blanks together ("5 9"); the rules, and a
-    // spreadsheet, break after any blank.
+    unsigned char buffer[kFinderBuffer];
+    // Where a line may end. Qt keeps numbers separated by blanks together
+    // ("5 9"); the rules, and a spreadsheet, break after any blank.
+    QVarLengthArray<bool, kFinderBuffer> breakable(n + 1);
+    std::fill(breakable.begin(), breakable.end(), false);
+    {
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, paragraph, buffer, kFinderBuffer);
+        for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
+            breakable[at] = true;
+    }
     for (qsizetype i = 1; i < n; ++i)
         if (paragraph[i - 1] == u' ' && paragraph[i] != u' ')
-            breaks.push_back(i);
-    breaks.push_back(n);
-    std::sort(breaks.begin(), breaks.end());
-    breaks.erase(std::unique(breaks.begin(), breaks.end()), breaks.end());
+            breakable[i] = true;
+    breakable[n] = true;
 
     qsizetype lineStart = 0;
     qsizetype fitted = 0; // end of the longest run of whole segments that fits
-    for (std::size_t k = 0; k < breaks.size(); ++k) {
-        const qsizetype to = breaks[k];
+    bool added = false;
+    for (qsizetype to = 1; to <= n; ++to) {
+        if (!breakable[to])
+            continue;
         if (widthOf(lineStart, shownEnd(lineStart, to)) <= width) {
             fitted = to;
             continue;
         }
         // A line of blanks alone is no line: leading blanks stay with the word after them.
         if (shownEnd(lineStart, fitted) > lineStart) {
-            pushLine(lineStart, fitted);
+            addLine(lineStart, shownEnd(lineStart, fitted));
+            added = true;
             lineStart = fitted;
-            --k; // the same segment again, now at the start of a line
+            --to; // the same segment again, now at the start of a line
             continue;
         }
         // One segment wider than the line: break it between characters
         // (grapheme clusters, so marks stay with their letter), one at least per line.
-        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, paragraph);
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, paragraph, buffer, kFinderBuffer);
         clusters.setPosition(lineStart);
         qsizetype pieceStart = lineStart;
         qsizetype pieceEnd = clusters.toNextBoundary();
@@ -354,7 +362,8 @@ void breakParagraph(const QString& paragraph, double width, const WidthOf& width
             if (next < 0)
                 break;
             if (widthOf(pieceStart, next) > width) {
-                lines.push_back(paragraph.mid(pieceStart, pieceEnd - pieceStart));
+                addLine(pieceStart, pieceEnd);
+                added = true;
                 pieceStart = pieceEnd;
             }
             pieceEnd = next;
@@ -362,56 +371,85 @@ void breakParagraph(const QString& paragraph, double width, const WidthOf& width
         lineStart = pieceStart;
         fitted = to;
     }
-    if (lineStart < n || lines.isEmpty())
-        pushLine(lineStart, n);
+    if (lineStart < n || !added)
+        addLine(lineStart, shownEnd(lineStart, n));
 }
 
 // The text a cell shows on one line: a tab is one blank, other control characters show as nothing.
-QString shownText(QString text) {
-    for (qsizetype i = text.size(); i-- > 0;) {
-        const char16_t c = text[i].unicode();
-        if (c == u'\t')
-            text[i] = u' ';
-        else if ((c < 0x20 && c != u'\n') || c == 0x7f)
-            text.remove(i, 1);
-    }
-    return text;
+QString shownText(const QString& text) {
+    const auto hidden = [](char16_t c) { return (c < 0x20 && c != u'\n' && c != u'\t') || c == 0x7f; };
+    const bool plain = std::none_of(text.cbegin(), text.cend(),
+                                    [&](QChar ch) { return ch.unicode() == u'\t' || hidden(ch.unicode()); });
+    if (plain)
+        return text; // shared, not copied
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar ch : text)
+        if (ch.unicode() == u'\t')
+            shown += u' ';
+        else if (!hidden(ch.unicode()))
+            shown += ch;
+    return shown;
 }
 
-} // namespace
-
-QStringList breakLines(const QString& text, const CellFont& font, double width, bool wrap) {
-    QString cleaned = shownText(text);
-    if (!wrap) {
-        cleaned.remove(u'\n');
-        return {cleaned};
-    }
-    QStringList lines;
+// The lines of `text` as breakLines() makes them, each handed to `addLine` as a
+// view into the shown text, which lives until it returns.
+template <typename AddLine>
+void forEachLine(const QString& text, const CellFont& font, double width, const AddLine& addLine) {
+    const QString cleaned = shownText(text);
     width = std::max(width, 1.0);
-    std::vector<double> advances;
-    std::vector<double> sum;
-    for (const QString& paragraph : cleaned.split(u'\n')) {
-        if (font.advance(paragraph) <= width) {
-            lines.push_back(paragraph);
-            continue;
-        }
+    thread_local std::vector<double> advances;
+    thread_local std::vector<double> sum;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype feed = cleaned.indexOf(u'\n', from);
+        const QStringView paragraph = QStringView(cleaned).mid(from, (feed < 0 ? cleaned.size() : feed) - from);
+        const auto addSpan = [&](qsizetype a, qsizetype b) { addLine(paragraph.mid(a, b - a)); };
         if (font.tabledAdvances(paragraph, advances)) {
             // Running sums of whole-pixel advances: exact, and no string per candidate line.
             sum.assign(advances.size() + 1, 0.0);
             for (std::size_t i = 0; i < advances.size(); ++i)
                 sum[i + 1] = sum[i] + advances[i];
-            breakParagraph(
-                paragraph, width,
-                [&](qsizetype from, qsizetype to) {
-                    return sum[static_cast<std::size_t>(to)] - sum[static_cast<std::size_t>(from)];
-                },
-                lines);
+            if (sum.back() <= width)
+                addLine(paragraph);
+            else
+                breakParagraph(
+                    paragraph, width,
+                    [&](qsizetype a, qsizetype b) {
+                        return sum[static_cast<std::size_t>(b)] - sum[static_cast<std::size_t>(a)];
+                    },
+                    addSpan);
         } else {
-            breakParagraph(
-                paragraph, width,
-                [&](qsizetype from, qsizetype to) { return font.advance(paragraph.mid(from, to - from)); }, lines);
+            const auto widthOf = [&](qsizetype a, qsizetype b) {
+                return font.advance(paragraph.mid(a, b - a).toString());
+            };
+            if (widthOf(0, paragraph.size()) <= width)
+                addLine(paragraph);
+            else
+                breakParagraph(paragraph, width, widthOf, addSpan);
         }
+        if (feed < 0)
+            break;
+        from = feed + 1;
     }
+}
+
+} // namespace
+
+QStringList breakLines(const QString& text, const CellFont& font, double width, bool wrap) {
+    if (!wrap) {
+        QString cleaned = shownText(text);
+        cleaned.remove(u'\n');
+        return {cleaned};
+    }
+    QStringList lines;
+    forEachLine(text, font, width, [&](QStringView line) { lines.push_back(line.toString()); });
+    return lines;
+}
+
+int lineCount(const QString& text, const CellFont& font, double width) {
+    int lines = 0;
+    forEachLine(text, font, width, [&](QStringView) { ++lines; });
     return lines;
 }
 

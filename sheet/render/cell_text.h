@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <array>
 #include <optional>
@@ -45,7 +46,7 @@ struct CellFont {
     double advance(const QString& line) const;
     // The advance of each character of text when every one is in the table (their
     // sum, added in order, is then advance(text)); false when one is not.
-    bool tabledAdvances(const QString& text, std::vector<double>& advances) const;
+    bool tabledAdvances(QStringView text, std::vector<double>& advances) const;
     // advance() of UTF-8 text that is all printable ASCII in the table, read without
     // decoding it; none for any other text, which advance() then measures.
     std::optional<double> asciiAdvance(std::string_view utf8) const;
@@ -115,6 +116,8 @@ QString displayText(const Cell& cell);
 // hang past its end and are not shown. Without `wrap` the text is one line and
 // line feeds are dropped.
 QStringList breakLines(const QString& text, const CellFont& font, double width, bool wrap);
+// How many lines breakLines(text, font, width, true) makes, without making them.
+int lineCount(const QString& text, const CellFont& font, double width);
 
 // Pixels of text the cell `widthPx` wide has room for on one line.
 inline double textWidth(int widthPx) {

@@ -127,6 +127,10 @@ void TestCellText::breaksLinesAtSpacesWithinTheWidth() {
     QCOMPARE(breakLines(QStringLiteral("one\n\ntwo"), font, width, true),
              (QStringList{QStringLiteral("one"), QString(), QStringLiteral("two")}));
     QCOMPARE(breakLines(QString(), font, width, true), QStringList{QString()});
+    // Counted as made: line feeds, blank paragraphs, a tab and controls, the empty text.
+    for (const QString& counted :
+         {text, QStringLiteral("one\n\ntwo"), QStringLiteral("Room\t12\u0007 North\n"), QString()})
+        QCOMPARE(lineCount(counted, font, width), int(breakLines(counted, font, width, true).size()));
 
     // A word wider than the column breaks between characters and loses none.
     const QString word(40, u'W');
@@ -206,6 +210,7 @@ void TestCellText::breaksLikeTheReferenceOnWholePixels() {
             const int width = 4 + int(next(200));
             const QStringList expected = referenceLines(text, px, width);
             const QStringList lines = breakLines(text, font, width, true);
+            QCOMPARE(lineCount(text, font, width), int(lines.size()));
             if (lines != expected)
                 QFAIL(qPrintable(QStringLiteral("%1: \"%2\" at %3 px: %4 instead of %5")
                                      .arg(font.font.family(), text)
