@@ -254,10 +254,12 @@ void Range::AutoFit() const {
         if (!spansAllColumns(a))
             fail("AutoFit method of Range class failed: only whole rows are fitted");
         const int last = std::min(a.lastRow, s.rowCount() - 1);
+        if (last < a.firstRow)
+            continue;
+        const std::vector<double> heights = autoFitRowHeights(wb, s, a.firstRow, last);
         for (int r = a.firstRow; r <= last; ++r) {
-            const double h = autoFitRowHeight(wb, s, r);
             sheet::Row& row = s.rowAt(r);
-            row.height = h;
+            row.height = heights[static_cast<std::size_t>(r - a.firstRow)];
             row.customHeight = false;
         }
     }

@@ -2,8 +2,11 @@
 
 #include "sheet/render/range_painter.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <array>
+#include <future>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -56,13 +59,7 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
                 // Most cells hold one line of plain ASCII that fits: measured from the
                 // stored bytes; only the others are decoded, and broken when too wide.
                 const std::optional<double> ascii = font->asciiAdvance(*cell.text());
-                int lines = 1;
-                if (!ascii || *ascii > room) {
-                    const QString text = displayText(cell);
-                    const bool oneLineFits =
-                        !text.contains(u'\n') && !text.contains(u'\r') && font->advance(text) <= room;
-                    lines = oneLineFits ? 1 : static_cast<int>(breakLines(text, *font, room, true).size());
-                }
+                const int lines = ascii && *ascii <= room ? 1 : lineCount(displayText(cell), *font, room);
                 px = std::max(px, lines * font->lineHeight);
             } else {
                 oneLine(cell.format);
@@ -81,6 +78,31 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
             }
     }
     return std::min(rowHeightPoints(px), kMaxRowHeightPoints);
+}
+
+std::vector<double> autoFitRowHeights(const Workbook& workbook, const Sheet& sheet, int firstRow, int lastRow) {
+    if (firstRow < 0 || lastRow >= kMaxRows || firstRow > lastRow)
+        throw std::out_of_range("rows outside the sheet");
+    const int count = lastRow - firstRow + 1;
+    std::vector<double> heights(static_cast<std::size_t>(count));
+    const auto fit = [&](int from, int to) {
+        for (int r = from; r < to; ++r)
+            heights[static_cast<std::size_t>(r - firstRow)] = autoFitRowHeight(workbook, sheet, r);
+    };
+    // A thread of its own costs a few milliseconds for its fonts: only long runs
+    // of rows are shared out, in equal parts, this thread taking the first.
+    constexpr int kRowsPerThread = 2000;
+    const int threads = std::max(1, std::min(QThread::idealThreadCount(), count / kRowsPerThread));
+    const auto partStart = [&](int part) {
+        return firstRow + static_cast<int>(static_cast<long long>(count) * part / threads);
+    };
+    std::vector<std::future<void>> others;
+    for (int part = 1; part < threads; ++part)
+        others.push_back(std::async(std::launch::async, fit, partStart(part), partStart(part + 1)));
+    fit(firstRow, partStart(1));
+    for (std::future<void>& other : others)
+        other.get();
+    return heights;
 }
 
 } // namespace sheet

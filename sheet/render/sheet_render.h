@@ -30,6 +30,8 @@
 
 #include <QImage>
 
+#include <vector>
+
 class QPainter;
 
 namespace sheet {
@@ -69,5 +71,10 @@ void paintBand(QPainter& painter, const Workbook& workbook, const Sheet& sheet, 
 // 96-dpi pixels, so always on the 0.75-point grid. Throws std::out_of_range
 // for a row outside the sheet.
 double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row);
+
+// autoFitRowHeight() of every row from firstRow to lastRow, in order. A long run
+// of rows is measured on the machine's cores at once, each thread with fonts of
+// its own; the heights are the same. Throws std::out_of_range as autoFitRowHeight().
+std::vector<double> autoFitRowHeights(const Workbook& workbook, const Sheet& sheet, int firstRow, int lastRow);
 
 } // namespace sheet

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <set>
 
 using namespace sheet;
 namespace pls = phone_list_sheet;
@@ -19,6 +20,7 @@ private slots:
     void autoFitCountsWrappedLines();
     void autoFitOfRowsWithoutText();
     void rowsAreAsTallAsThePixelModelSays();
+    void longRunsAreMeasuredAsRowByRow();
 };
 
 void TestAutoFit::autoFitCountsWrappedLines() {
@@ -145,6 +147,49 @@ void TestAutoFit::rowsAreAsTallAsThePixelModelSays() {
     QVERIFY(tokyoLines >= 2);
     QVERIFY(heightWith(4, tokyo) >= tokyoLines * oneLine);
     QVERIFY(heightWith(4, tokyo) <= (tokyoLines + 1) * oneLine);
+}
+
+void TestAutoFit::longRunsAreMeasuredAsRowByRow() {
+    // Enough rows to be shared out between threads, each row's address of a
+    // different length (one to four lines), some rows in a larger font and a
+    // few with text in another script: every height as one row alone gets.
+    Workbook wb;
+    const int rows = 6001;
+    pls::build(wb, rows);
+    Sheet& s = wb.sheetAt(0);
+    Font big;
+    big.name = "Century Gothic";
+    big.size = 16;
+    const FormatId bigId = pls::withFormat(wb, [&](CellFormat& f) {
+        f.font = big;
+        f.wrap = true;
+    });
+    const int first = 4;
+    const int last = first + rows - 1;
+    for (int r = first; r <= last; ++r) {
+        std::string address = std::to_string(r);
+        for (int w = 0; w < r % 9; ++w)
+            address += " Lakeshore";
+        s.cellAt(r, 4).value = r % 101 == 0 ? std::string("\u6771\u4eac\u90fd\u5343\u4ee3\u7530\u533a") : address;
+        if (r % 13 == 0)
+            s.cellAt(r, 2).format = bigId;
+    }
+    const std::vector<double> heights = autoFitRowHeights(wb, s, first, last);
+    QCOMPARE(heights.size(), std::size_t(rows));
+    std::set<double> distinct;
+    for (int r = first; r <= last; ++r) {
+        const double alone = autoFitRowHeight(wb, s, r);
+        if (heights[std::size_t(r - first)] != alone)
+            QFAIL(qPrintable(
+                QStringLiteral("row %1: %2 instead of %3").arg(r).arg(heights[std::size_t(r - first)]).arg(alone)));
+        distinct.insert(alone);
+    }
+    QVERIFY(distinct.size() >= 4);
+
+    QCOMPARE(autoFitRowHeights(wb, s, 7, 7), std::vector<double>{autoFitRowHeight(wb, s, 7)});
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, autoFitRowHeights(wb, s, -1, 3));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, autoFitRowHeights(wb, s, 3, kMaxRows));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, autoFitRowHeights(wb, s, 5, 4));
 }
 
 QTEST_MAIN(TestAutoFit)
