@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "cli/sheet_export.h"
 #include "phonelist/files/list_input.h"
+#include "sheet/report/sheet_layout.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -14,6 +15,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <future>
+#include <vector>
 
 namespace {
 
@@ -190,12 +193,20 @@ int main(int argc, char* argv[]) {
 
     try {
         ExportRequest request;
+        const auto read = [&](ListKind kind, const QCommandLineOption& option) {
+            // Loading the sheet's fonts takes about as long as reading a long list:
+            // the list is read on a second thread meanwhile.
+            std::future<std::vector<PhoneListRow>> rows =
+                std::async(std::launch::async, readListInput, kind, parser.value(option));
+            OrganizationalTelephoneList::LoadSheetFonts();
+            request.rows = rows.get();
+        };
         if (parser.isSet(list))
-            request.rows = readListInput(ListKind::Any, parser.value(list));
+            read(ListKind::Any, list);
         else if (parser.isSet(csv))
-            request.rows = readListInput(ListKind::Csv, parser.value(csv));
+            read(ListKind::Csv, csv);
         else if (parser.isSet(xls))
-            request.rows = readListInput(ListKind::Xls, parser.value(xls));
+            read(ListKind::Xls, xls);
         else
             request.useStoredList = true;
         request.xlsPath = outputs.value(0);

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -163,6 +164,15 @@ QStringList exportPhoneList(const ExportRequest& request) {
     const sheet::CellRange range = used.areas().front();
     const sheet::Workbook& model = app.ActiveSheet().workbookModel();
     const sheet::Sheet& sheetModel = app.ActiveSheet().model();
+    // The workbook's bytes are made on a second thread while this one looks for
+    // characters no font shows and paints what was asked for.
+    std::future<std::vector<std::uint8_t>> book;
+    if (!request.xlsPath.isEmpty()) {
+        const bool xlsx = request.xlsPath.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+        book = std::async(std::launch::async, [&model, xlsx] {
+            return xlsx ? sheet::xlsx::writeBytes(model) : sheet::xls::writeBytes(model);
+        });
+    }
     const QStringList notes = missingFontNotes(model, sheetModel, range);
 
     // Everything is made in memory first, so bad input or a sheet too large for a
@@ -181,11 +191,10 @@ QStringList exportPhoneList(const ExportRequest& request) {
         pdf = sheet::pdfOf(model, sheetModel, range, otl::SheetTitle());
 
     std::vector<std::pair<QString, QByteArray>> outputs;
-    if (!request.xlsPath.isEmpty()) {
-        const bool xlsx = request.xlsPath.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
-        const std::vector<std::uint8_t> book = xlsx ? sheet::xlsx::writeBytes(model) : sheet::xls::writeBytes(model);
+    if (book.valid()) {
+        const std::vector<std::uint8_t> bytes = book.get();
         outputs.emplace_back(request.xlsPath,
-                             QByteArray(reinterpret_cast<const char*>(book.data()), qsizetype(book.size())));
+                             QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
     }
     if (!request.csvPath.isEmpty())
         outputs.emplace_back(request.csvPath, phoneListCsv(FilledRows(*gPhoneList)));
