@@ -111,9 +111,14 @@ CellFont::CellFont(const Font& model)
     // Measured on first use: asking for a character the face lacks makes Qt look
     // through the fallback faces, which costs more than most lists need.
     mAdvances.fill(kUnmeasured);
+    mAscii.fill(-1);
+    for (char16_t c = u' '; c <= u'~'; ++c)
+        mAscii[c] = tabled(c);
 }
 
 double CellFont::tabled(char16_t c) const {
+    if (c < mAscii.size() && mAscii[c] >= 0)
+        return mAscii[c];
     if (c < kFirstTabled || c > kLastTabled)
         return -1;
     double& advance = mAdvances[c - kFirstTabled];
@@ -155,7 +160,7 @@ std::optional<double> CellFont::asciiAdvance(std::string_view utf8) const {
     double width = 0;
     for (const char byte : utf8) {
         const auto c = static_cast<unsigned char>(byte);
-        const double advance = c <= u'~' ? tabled(c) : -1;
+        const double advance = c < mAscii.size() ? mAscii[c] : -1;
         if (advance < 0)
             return std::nullopt;
         width += advance;

@@ -74,6 +74,9 @@ private:
     // face lacks c or c is not in the table's range.
     double tabled(char16_t c) const;
     mutable std::array<double, kLastTabled - kFirstTabled + 1> mAdvances{};
+    // The printable ASCII part of the table, measured up front, for asciiAdvance();
+    // negative for the other bytes below 128.
+    std::array<double, 128> mAscii{};
     mutable std::unordered_map<char32_t, bool> mShown;
 };
 
