@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "cli/sheet_export.h"
 #include "phonelist/files/list_input.h"
-#include "sheet/report/sheet_layout.h"
+#include "sheet/render/cell_text.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <exception>
 #include <future>
-#include <vector>
 
 namespace {
 
@@ -193,22 +192,18 @@ int main(int argc, char* argv[]) {
 
     try {
         ExportRequest request;
-        const auto read = [&](ListKind kind, const QCommandLineOption& option) {
-            // Loading the sheet's fonts takes about as long as reading a long list:
-            // the list is read on a second thread meanwhile.
-            std::future<std::vector<PhoneListRow>> rows =
-                std::async(std::launch::async, readListInput, kind, parser.value(option));
-            OrganizationalTelephoneList::LoadSheetFonts();
-            request.rows = rows.get();
-        };
+        // Reading the installed fonts' list takes as long as reading a long phone
+        // list: the fonts are read on a second thread meanwhile.
+        std::future<void> fonts = std::async(std::launch::async, sheet::loadFontDatabase);
         if (parser.isSet(list))
-            read(ListKind::Any, list);
+            request.rows = readListInput(ListKind::Any, parser.value(list));
         else if (parser.isSet(csv))
-            read(ListKind::Csv, csv);
+            request.rows = readListInput(ListKind::Csv, parser.value(csv));
         else if (parser.isSet(xls))
-            read(ListKind::Xls, xls);
+            request.rows = readListInput(ListKind::Xls, parser.value(xls));
         else
             request.useStoredList = true;
+        fonts.get();
         request.xlsPath = outputs.value(0);
         request.pngPath = parser.value(png);
         request.pdfPath = parser.value(pdf);

@@ -164,16 +164,11 @@ QStringList exportPhoneList(const ExportRequest& request) {
     const sheet::CellRange range = used.areas().front();
     const sheet::Workbook& model = app.ActiveSheet().workbookModel();
     const sheet::Sheet& sheetModel = app.ActiveSheet().model();
-    // The workbook's bytes are made on a second thread while this one looks for
-    // characters no font shows and paints what was asked for.
-    std::future<std::vector<std::uint8_t>> book;
-    if (!request.xlsPath.isEmpty()) {
-        const bool xlsx = request.xlsPath.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
-        book = std::async(std::launch::async, [&model, xlsx] {
-            return xlsx ? sheet::xlsx::writeBytes(model) : sheet::xls::writeBytes(model);
-        });
-    }
-    const QStringList notes = missingFontNotes(model, sheetModel, range);
+    // Characters no font shows are looked for on a second thread while this one
+    // makes the outputs. The workbook's bytes are made here, where the memory
+    // they need comes fastest (app/heap_tuning).
+    std::future<QStringList> notes =
+        std::async(std::launch::async, [&] { return missingFontNotes(model, sheetModel, range); });
 
     // Everything is made in memory first, so bad input or a sheet too large for a
     // picture leaves no file behind.
@@ -191,10 +186,11 @@ QStringList exportPhoneList(const ExportRequest& request) {
         pdf = sheet::pdfOf(model, sheetModel, range, otl::SheetTitle());
 
     std::vector<std::pair<QString, QByteArray>> outputs;
-    if (book.valid()) {
-        const std::vector<std::uint8_t> bytes = book.get();
+    if (!request.xlsPath.isEmpty()) {
+        const bool xlsx = request.xlsPath.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+        const std::vector<std::uint8_t> book = xlsx ? sheet::xlsx::writeBytes(model) : sheet::xls::writeBytes(model);
         outputs.emplace_back(request.xlsPath,
-                             QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+                             QByteArray(reinterpret_cast<const char*>(book.data()), qsizetype(book.size())));
     }
     if (!request.csvPath.isEmpty())
         outputs.emplace_back(request.csvPath, phoneListCsv(FilledRows(*gPhoneList)));
@@ -202,7 +198,8 @@ QStringList exportPhoneList(const ExportRequest& request) {
         outputs.emplace_back(request.pngPath, png);
     if (!request.pdfPath.isEmpty())
         outputs.emplace_back(request.pdfPath, pdf);
+    const QStringList found = notes.get();
     writeAll(outputs);
     closeExportWorkbook();
-    return notes;
+    return found;
 }

@@ -26,6 +26,11 @@ void installFontSubstitutions() {
     });
 }
 
+void loadFontDatabase() {
+    installFontSubstitutions();
+    QFontDatabase::families();
+}
+
 namespace {
 
 // The weight of the family's heaviest face from semibold up, so that a family

@@ -25,6 +25,11 @@ namespace sheet {
 // qtFont() calls it, so callers rarely need to.
 void installFontSubstitutions();
 
+// Reads the list of installed fonts (fontconfig's configuration and every face
+// in it), which the first font made in a process otherwise waits for. Any
+// thread may call it, and fonts made on any thread afterwards use the list.
+void loadFontDatabase();
+
 // The Qt font that shows `font`: its family through the substitution, bold,
 // italic, underline and strikeout. The size is a pixel size at 96 dpi, rounded to
 // whole pixels as a 96-dpi spreadsheet does (10 pt -> 13 px), so measuring and

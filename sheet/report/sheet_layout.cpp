@@ -4,14 +4,12 @@
 #include "app/settings_store.h"
 #include "phonelist/phone_list_table.h"
 #include "sheet/engine/spreadsheet_app.h"
-#include "sheet/render/cell_text.h"
 #include "sheet/render/page_print.h"
 #include "sheet/report/report_driver.h"
 #include "sheet/report/spreadsheet_host.h"
 
 #include <array>
 #include <stdexcept>
-#include <utility>
 #include <string>
 #include <variant>
 #include <vector>
@@ -25,12 +23,6 @@ constexpr int kWhite = 2;
 constexpr int kGrey = 15;
 constexpr int kLightYellow = 19;
 constexpr int kDarkBlue = 49;
-
-// The sheet's one face, and the sizes in points of its texts.
-constexpr const char* kFaceName = "Century Gothic";
-constexpr double kTextPoints = 10; // the list, and "Last Updated" with its date
-constexpr double kTitlePoints = 20;
-constexpr double kHeaderPoints = 8; // bold
 
 struct ColumnSpec {
     const char* columns;
@@ -93,7 +85,7 @@ void WriteHeaderRow() {
         WriteCell(cellName(kFieldColumns[k], 4) + ':' + cellName(kFieldColumns[k], 4), names[k], true);
     SetRangeFill("B4:I4", kDarkBlue);
     SetRangeBorders("B4:I4", false, true, true, true, true, true, kWhite);
-    SetSelectionFont("bold", kHeaderPoints, kWhite);
+    SetSelectionFont("bold", 8, kWhite);
 }
 
 // Writes every row of the table from sheet row 5 on; returns how many. The rows go
@@ -225,22 +217,12 @@ void SetupPageLayout() {
     }
 }
 
-void LoadSheetFonts() {
-    for (const auto& [points, bold] : {std::pair{kTextPoints, false}, {kTitlePoints, false}, {kHeaderPoints, true}}) {
-        sheet::Font font;
-        font.name = kFaceName;
-        font.size = points;
-        font.bold = bold;
-        sheet::cellFont(font);
-    }
-}
-
 void BuildPhoneListSheet(int /*kind*/) {
     // Whole sheet: one font, filled white, so no gridlines show around the list.
     app().Cells().Select();
     app().Selection().Clear();
-    app().Selection().Font().setName(kFaceName);
-    app().Selection().Font().setSize(kTextPoints);
+    app().Selection().Font().setName("Century Gothic");
+    app().Selection().Font().setSize(10);
     SetRangeFill("", kWhite);
 
     for (const ColumnSpec& c : kColumnWidths)
@@ -249,9 +231,9 @@ void BuildPhoneListSheet(int /*kind*/) {
         SetRowHeight(r.rows, r.height);
 
     WriteCell("B2:B2", SheetTitle(), true);
-    SetSelectionFont("General", kTitlePoints, kDarkBlue);
+    SetSelectionFont("General", 20, kDarkBlue);
     WriteCell("H2:H2", QStringLiteral("Last Updated"), true);
-    SetSelectionFont("General", kTextPoints, kDarkBlue);
+    SetSelectionFont("General", 10, kDarkBlue);
 
     SetRangeBorders("I2:I2", false, false, false, false, true, false, om::xlColorIndexAutomatic);
     const QString lastUpdated =

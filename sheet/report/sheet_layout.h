@@ -23,10 +23,6 @@ extern std::optional<QString> gSheetTitle;
 // kind is accepted and ignored. No error trap: the first failure ends the layout
 // and reaches the caller. The table's current row is the same before and after.
 void BuildPhoneListSheet(int kind);
-// Loads the fonts the sheet is set in for this thread, which the layout would
-// otherwise load when it first measures a row; a caller with other work to do
-// first (reading the list) does that meanwhile on another thread.
-void LoadSheetFonts();
 
 // Selects range, enters text as typed input into the active cell, merges when asked.
 void WriteCell(const std::string& range, const QString& text, bool merge);
