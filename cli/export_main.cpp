@@ -193,8 +193,9 @@ int main(int argc, char* argv[]) {
     try {
         ExportRequest request;
         // Reading the installed fonts' list takes as long as reading a long phone
-        // list: the fonts are read on a second thread meanwhile.
-        std::future<void> fonts = std::async(std::launch::async, sheet::loadFontDatabase);
+        // list: the fonts are read on a second thread meanwhile (or at get() when no
+        // thread can be started).
+        std::future<void> fonts = std::async(std::launch::async | std::launch::deferred, sheet::loadFontDatabase);
         if (parser.isSet(list))
             request.rows = readListInput(ListKind::Any, parser.value(list));
         else if (parser.isSet(csv))

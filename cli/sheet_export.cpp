@@ -165,10 +165,11 @@ QStringList exportPhoneList(const ExportRequest& request) {
     const sheet::Workbook& model = app.ActiveSheet().workbookModel();
     const sheet::Sheet& sheetModel = app.ActiveSheet().model();
     // Characters no font shows are looked for on a second thread while this one
-    // makes the outputs. The workbook's bytes are made here, where the memory
-    // they need comes fastest (app/heap_tuning).
-    std::future<QStringList> notes =
-        std::async(std::launch::async, [&] { return missingFontNotes(model, sheetModel, range); });
+    // makes the outputs (or at get() when no thread can be started). The
+    // workbook's bytes are made here, where the memory they need comes fastest
+    // (app/heap_tuning).
+    std::future<QStringList> notes = std::async(std::launch::async | std::launch::deferred,
+                                                [&] { return missingFontNotes(model, sheetModel, range); });
 
     // Everything is made in memory first, so bad input or a sheet too large for a
     // picture leaves no file behind.

@@ -96,9 +96,11 @@ std::vector<double> autoFitRowHeights(const Workbook& workbook, const Sheet& she
     const auto partStart = [&](int part) {
         return firstRow + static_cast<int>(static_cast<long long>(count) * part / threads);
     };
+    // A part whose thread cannot be started is measured here, at get().
     std::vector<std::future<void>> others;
     for (int part = 1; part < threads; ++part)
-        others.push_back(std::async(std::launch::async, fit, partStart(part), partStart(part + 1)));
+        others.push_back(
+            std::async(std::launch::async | std::launch::deferred, fit, partStart(part), partStart(part + 1)));
     fit(firstRow, partStart(1));
     for (std::future<void>& other : others)
         other.get();
