@@ -173,6 +173,18 @@ std::optional<double> CellFont::asciiAdvance(std::string_view utf8) const {
     return width;
 }
 
+std::optional<double> CellFont::plainAdvance(QStringView line) const {
+    double width = 0;
+    for (const QChar ch : line) {
+        const char16_t c = ch.unicode();
+        const double advance = c >= 0x7f && c < 0xa0 ? -1 : tabled(c);
+        if (advance < 0)
+            return std::nullopt;
+        width += advance;
+    }
+    return width;
+}
+
 bool CellFont::shows(char32_t c) const {
     const QChar::Category category = QChar::category(c);
     if (QChar::isSpace(c) || category == QChar::Other_Format || category == QChar::Other_Control)

@@ -55,6 +55,10 @@ struct CellFont {
     // advance() of UTF-8 text that is all printable ASCII in the table, read without
     // decoding it; none for any other text, which advance() then measures.
     std::optional<double> asciiAdvance(std::string_view utf8) const;
+    // advance() of a line that lays out as one left-to-right run of `font`: each
+    // of its characters a Latin-1 or Latin Extended-A one the face has (and no
+    // control character); none for any other line.
+    std::optional<double> plainAdvance(QStringView line) const;
     // The font `line` is painted and measured in: `font`, or `shapingFont` when
     // the line holds Arabic, Indic, Thai or other text that needs shaping.
     const QFont& fontFor(const QString& line) const;

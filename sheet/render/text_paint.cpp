@@ -1,9 +1,11 @@
 #include "sheet/render/range_painter.h"
+#include "sheet/render/vector_picture.h"
 
 #include <QPen>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace sheet::detail {
 
@@ -111,18 +113,24 @@ void RangePainter::paintText(const TextItem& item) {
         const double baseline = top + static_cast<double>(i) * lineHeight + 1 + font.ascent;
         if (baseline - font.ascent > box.bottom() + 1 || baseline + lineHeight < box.top())
             continue;
-        const QFont& lineFont = font.fontFor(line);
+        const std::optional<double> plain = font.plainAdvance(line);
+        const QFont& lineFont = plain ? font.font : font.fontFor(line);
         if (currentFont != &lineFont) {
             p.setFont(lineFont);
             currentFont = &lineFont;
         }
         double x = box.left() + kTextPadLeft;
         if (item.align != HAlign::Left) {
-            const double w = font.advance(line);
+            const double w = plain ? *plain : font.advance(line);
             x += item.align == HAlign::Right ? room - w : (room - w) / 2;
         }
         // Whole pixels: crisp at 96 dpi, and a recorded picture replays at the same spot.
-        p.drawText(QPointF(std::round(x), std::round(baseline)), line);
+        const QPointF at(std::round(x), std::round(baseline));
+        // A picture keeps the characters and lays them out when it plays, so
+        // plain text need not be laid out now (most of a long list's recording).
+        const QRectF covers(at.x(), at.y() - font.ascent, plain.value_or(0), font.ascent + font.metrics.descent());
+        if (!plain || !VectorPicture::recordText(p, at, line, covers))
+            p.drawText(at, line);
     }
     if (clipped) {
         p.restore();

@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace sheet {
 
@@ -272,6 +273,8 @@ public:
     void drawLines(const QLineF* lines, int count) override { recordLines<double>(Op::LinesF, lines, count); }
 
     void drawPoints(const QPointF* points, int count) override {
+        if (std::exchange(mStateOnly, false))
+            return;
         op(Op::PointsF);
         put(mContent->ops, quint32(count));
         for (int i = 0; i < count; ++i) {
@@ -316,13 +319,18 @@ public:
             font.setOverline(false);
             font.setStrikeOut(false);
         }
+        text(p, font, item.text(), QRectF(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()));
+    }
+
+    // One text command, after the font it is in when that changed; `covers` is
+    // the area the text's glyphs take.
+    void text(const QPointF& p, const QFont& font, const QString& text, const QRectF& covers) {
         if (!mHasTextFont || !(font == mTextFont)) {
             op(Op::Font);
             put(mContent->ops, quint32(intern(mContent->fonts, font)));
             mTextFont = font;
             mHasTextFont = true;
         }
-        const QString text = item.text();
         QByteArray& out = mContent->ops;
         op(Op::Text);
         put(out, p.x());
@@ -334,7 +342,7 @@ public:
         else
             for (const QChar c : text)
                 put(out, c.unicode());
-        drew(QRectF(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()), false);
+        drew(covers, false);
     }
 
     void drawPixmap(const QRectF& target, const QPixmap& pixmap, const QRectF& source) override {
@@ -354,6 +362,10 @@ public:
         put(mContent->ops, offset.x());
         put(mContent->ops, offset.y());
     }
+
+    // Set by recordText(): the next point is only the painter handing over its
+    // state, and is not drawn.
+    bool mStateOnly = false;
 
 private:
     // Whole-pixel rectangles and lines keep their integers; the others their doubles.
@@ -881,6 +893,24 @@ bool VectorPicture::play(QPainter& painter) const {
         return true;
     });
     painter.restore();
+    return true;
+}
+
+bool VectorPicture::recordText(QPainter& painter, const QPointF& baselineStart, const QString& text,
+                               const QRectF& covers) {
+    auto* recorder = dynamic_cast<Recorder*>(painter.paintEngine());
+    const QFont& font = painter.font();
+    if (!recorder || font.underline() || font.overline() || font.strikeOut() ||
+        painter.layoutDirection() == Qt::RightToLeft || painter.worldTransform().type() > QTransform::TxTranslate)
+        return false;
+    if (text.isEmpty() || painter.pen().style() == Qt::NoPen)
+        return true; // drawText() draws nothing either
+    // A painter hands the pen, clip and transform set since its last command to
+    // the engine only along with a command: a point, which the recorder drops.
+    recorder->mStateOnly = true;
+    painter.drawPoint(baselineStart);
+    recorder->mStateOnly = false;
+    recorder->text(baselineStart, font, text, covers);
     return true;
 }
 

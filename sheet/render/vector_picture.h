@@ -30,6 +30,7 @@
 #include <QByteArrayView>
 #include <QPaintDevice>
 #include <QRect>
+#include <QString>
 
 #include <memory>
 
@@ -64,6 +65,15 @@ public:
     // Draws the picture into painter, whose current transform places it.
     // Returns false, drawing nothing, for a null picture.
     bool play(QPainter& painter) const;
+
+    // For a painter on a VectorPicture: records painter.drawText(baselineStart,
+    // text) without laying the text out, which the picture does when it plays.
+    // Meant for text that lays out as one left-to-right run of the painter's font
+    // (Latin letters the face has, say), which drawText() records the same;
+    // `covers` is the area its glyphs take. Returns false, recording nothing, for
+    // a painter on anything else, an underlined or struck-out font, right-to-left
+    // layout or a transform beyond a translation: drawText() is the way then.
+    static bool recordText(QPainter& painter, const QPointF& baselineStart, const QString& text, const QRectF& covers);
 
     QPaintEngine* paintEngine() const override;
 

@@ -198,6 +198,62 @@ private slots:
         QCOMPARE(copy.data(), bytes);
     }
 
+    void recordsPlainTextAsDrawTextDoes() {
+        const QStringList lines{QStringLiteral("Last Name"), QStringLiteral("(989) 923-1000"),
+                                QStringLiteral("M\u00fcller-L\u00fcdenscheidt, \u0141ukasz \u00d7 2"),
+                                QStringLiteral("  spaced  ")};
+        const auto scene = [&](bool direct) {
+            return [&lines, direct](QPainter& p) {
+                p.setFont(pixelFont("URW Gothic", 13));
+                p.translate(3, 2);
+                for (int i = 0; i < lines.size(); ++i) {
+                    p.setPen(i % 2 ? Qt::darkBlue : Qt::black);
+                    if (i == 2)
+                        p.setClipRect(QRect(0, 0, 90, 200));
+                    const QPointF at(4, 14 + 19 * i);
+                    if (direct)
+                        p.drawText(at, lines[i]);
+                    else
+                        QVERIFY(VectorPicture::recordText(p, at, lines[i], QRectF(at.x(), at.y() - 12, 80, 16)));
+                }
+                p.setPen(Qt::NoPen);
+                if (direct)
+                    p.drawText(QPointF(4, 100), lines[0]);
+                else
+                    QVERIFY(VectorPicture::recordText(p, QPointF(4, 100), lines[0], QRectF()));
+            };
+        };
+        const auto picture = [](const Scene& s) {
+            VectorPicture given;
+            given.setBoundingRect(QRect(0, 0, 200, 120));
+            QPainter painter(&given);
+            s(painter);
+            painter.end();
+            return given;
+        };
+        const VectorPicture drawn = picture(scene(true));
+        const VectorPicture recorded = picture(scene(false));
+        QCOMPARE(replayed(recorded, kSceneSize), replayed(drawn, kSceneSize));
+        QCOMPARE(recorded.data(), drawn.data());
+
+        // Where the text would need laying out or decorating, the caller draws it.
+        QImage image(10, 10, QImage::Format_ARGB32_Premultiplied);
+        QPainter onImage(&image);
+        QVERIFY(!VectorPicture::recordText(onImage, QPointF(1, 8), lines[0], QRectF()));
+        VectorPicture other;
+        QPainter p(&other);
+        QFont underlined = pixelFont("URW Gothic", 13);
+        underlined.setUnderline(true);
+        p.setFont(underlined);
+        QVERIFY(!VectorPicture::recordText(p, QPointF(1, 8), lines[0], QRectF()));
+        p.setFont(pixelFont("URW Gothic", 13));
+        p.setLayoutDirection(Qt::RightToLeft);
+        QVERIFY(!VectorPicture::recordText(p, QPointF(1, 8), lines[0], QRectF()));
+        p.setLayoutDirection(Qt::LeftToRight);
+        p.scale(2, 2);
+        QVERIFY(!VectorPicture::recordText(p, QPointF(1, 8), lines[0], QRectF()));
+    }
+
     void storesEachFontOnceHoweverManyTexts() {
         const Scene texts = [](QPainter& p) {
             p.setFont(pixelFont("URW Gothic", 13));
