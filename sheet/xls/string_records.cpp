@@ -99,6 +99,11 @@ std::uint32_t SstBuilder::add(std::u16string_view text) {
     return index;
 }
 
+std::size_t SstBuilder::maxBytes() const {
+    const std::size_t content = 8 + mStart.size() * 3 + mChars.size() * 2;
+    return content + (content / kMaxRecordData + 1) * 5 + 4 + kMaxRecordData;
+}
+
 void SstBuilder::write(RecordWriter& out, std::uint32_t total) const {
     // Strings are laid out into record bodies of at most kMaxRecordData bytes.
     // A string header (count + flags) stays with its first character; character

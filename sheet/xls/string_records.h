@@ -39,6 +39,10 @@ public:
         return {mChars.data() + mStart[i], end - mStart[i]};
     }
     void reserve(std::size_t strings, std::size_t chars);
+    // At least the bytes write() puts out: each string's count, flags and
+    // characters in two bytes, a CONTINUE header and a flag byte per record, and
+    // the largest EXTSST.
+    std::size_t maxBytes() const;
     // Writes SST and its CONTINUE records, then EXTSST; `total` is the number of LABELSST cells.
     void write(RecordWriter& out, std::uint32_t total) const;
 

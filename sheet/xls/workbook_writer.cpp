@@ -263,8 +263,16 @@ std::vector<std::uint8_t> writeWorkbookStream(const Workbook& wb) {
     const WorkbookTables tables(wb);
     const int activeSheet = std::clamp(wb.activeSheet, 0, wb.sheetCount() - 1);
 
+    // A little more than the stream takes: a buffer doubling near the end of a
+    // long sheet would copy what it holds into memory touched for the first time.
+    std::size_t bound = 16384 + tables.sst().maxBytes();
+    for (const auto& sheet : wb.sheets) {
+        bound += 16384;
+        for (int r = 0; r < sheet->rowCount(); ++r)
+            bound += 28 + sheet->row(r)->cells.size() * 18; // ROW, its share of DBCELL; NUMBER is the largest cell
+    }
     std::vector<std::uint8_t> stream;
-    stream.reserve(4096 + tables.sstOrder().size() * 12 + tables.labelCount() * 14);
+    stream.reserve(bound);
     RecordWriter out(stream);
     out.write(BofRecord{});
     out.u16Record(rid::CodePage, 1200);
