@@ -124,9 +124,12 @@ public:
             return qFromLittleEndian(value);
         }
     }
-    QRectF rectF() {
-        const double x = get<double>(), y = get<double>(), w = get<double>(), h = get<double>();
-        return {x, y, w, h};
+    QRectF rectF() { return four<QRectF, double>(); }
+    // A shape of four numbers read in order: QRect or QRectF (left, top, width,
+    // height), QLine or QLineF (x1, y1, x2, y2).
+    template <typename Shape, typename Number> Shape four() {
+        const Number a = get<Number>(), b = get<Number>(), c = get<Number>(), d = get<Number>();
+        return Shape(a, b, c, d);
     }
     // n items of itemBytes each, checked against what is left before anything is made.
     quint32 count(qsizetype itemBytes) {
@@ -805,29 +808,20 @@ bool VectorPicture::play(QPainter& painter) const {
             painter.setOpacity(r.get<double>());
             break;
         case Op::Rects:
-            for (quint32 n = r.count(16); n > 0; --n) {
-                const qint32 x = r.get<qint32>(), y = r.get<qint32>();
-                const qint32 w = r.get<qint32>(), h = r.get<qint32>();
-                painter.drawRect(QRect(x, y, w, h));
-            }
+            for (quint32 n = r.count(16); n > 0; --n)
+                painter.drawRect(r.four<QRect, qint32>());
             break;
         case Op::RectsF:
             for (quint32 n = r.count(32); n > 0; --n)
                 painter.drawRect(r.rectF());
             break;
         case Op::Lines:
-            for (quint32 n = r.count(16); n > 0; --n) {
-                const qint32 x1 = r.get<qint32>(), y1 = r.get<qint32>();
-                const qint32 x2 = r.get<qint32>(), y2 = r.get<qint32>();
-                painter.drawLine(QLine(x1, y1, x2, y2));
-            }
+            for (quint32 n = r.count(16); n > 0; --n)
+                painter.drawLine(r.four<QLine, qint32>());
             break;
         case Op::LinesF:
-            for (quint32 n = r.count(32); n > 0; --n) {
-                const double x1 = r.get<double>(), y1 = r.get<double>();
-                const double x2 = r.get<double>(), y2 = r.get<double>();
-                painter.drawLine(QLineF(x1, y1, x2, y2));
-            }
+            for (quint32 n = r.count(32); n > 0; --n)
+                painter.drawLine(r.four<QLineF, double>());
             break;
         case Op::PointsF:
             for (quint32 n = r.count(16); n > 0; --n) {
