@@ -150,24 +150,23 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
     int recordLine = 1;       // line on which the current record began
     bool firstRecord = true;
 
-    // Appends the character at text[at], which is c.
-    auto append = [&](qsizetype at, QChar c) {
-        ++fieldUnits;
-        if (!c.isLowSurrogate())
-            ++fieldChars;
+    // Appends text[at, at + length), which holds `low` low surrogates.
+    auto append = [&](qsizetype at, qsizetype length, qsizetype low) {
+        fieldUnits += length;
+        fieldChars += length - low;
         if (fieldUnits > kMaxFieldLength)
             return;
         if (inRun) {
             if (runLength == 0)
                 runStart = at;
             if (runStart + runLength == at) {
-                ++runLength;
+                runLength += length;
                 return;
             }
             field = text.mid(runStart, runLength);
             inRun = false;
         }
-        field += c;
+        field += QStringView(text).mid(at, length);
     };
     auto endField = [&] {
         if (fieldUnits > kMaxFieldLength)
@@ -201,20 +200,30 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         fieldCount = 0;
     };
     const qsizetype n = text.size();
+    const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
+    // The characters from i on up to the first that `ends` a run, appended in one step.
+    const auto appendUntil = [&](qsizetype& i, auto ends) {
+        qsizetype end = i;
+        qsizetype low = 0;
+        for (; end < n && !ends(chars[end]); ++end) {
+            low += QChar::isLowSurrogate(chars[end]) ? 1 : 0;
+            line += chars[end] == u'\n' ? 1 : 0; // only quoted runs hold line breaks
+        }
+        append(i, end - i, low);
+        i = end - 1;
+    };
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
         if (quoted) {
             if (c == QLatin1Char('"')) {
                 if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
-                    append(i, QLatin1Char('"'));
+                    append(i, 1, 0);
                     ++i;
                 } else {
                     quoted = false;
                 }
             } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
-                append(i, c);
+                appendUntil(i, [](char16_t u) { return u == u'"'; });
             }
             continue;
         }
@@ -233,7 +242,7 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         } else {
             if (wasQuoted)
                 fail(fileName, line, QStringLiteral("text after a closing quote"));
-            append(i, c);
+            appendUntil(i, [](char16_t u) { return u == u'"' || u == u',' || u == u'\r' || u == u'\n'; });
         }
     }
     if (quoted)

@@ -53,6 +53,9 @@ private slots:
         QVERIFY(errorOf("a\nb\n\xC3\x28\n").startsWith(QStringLiteral("in.csv:3: not valid UTF-8")));
         QVERIFY(errorOf("\xED\xA0\x80").contains(QStringLiteral("UTF-8"))); // an encoded surrogate
         QVERIFY(errorOf("ab\"c\n").startsWith(QStringLiteral("in.csv:1: a quote inside")));
+        // Line breaks inside quotes count for the lines after them.
+        QVERIFY(errorOf("\"two\nlines\"x\n").startsWith(QStringLiteral("in.csv:2: text after a closing quote")));
+        QVERIFY(errorOf("\"a\r\n\n\",b\nc\"d").startsWith(QStringLiteral("in.csv:4: a quote inside")));
         const QByteArray fits(1024, 'x');
         QCOMPARE(errorOf(fits), QString());
         QVERIFY(errorOf("\"multi\nline\"," + fits + "x").startsWith(QStringLiteral("in.csv:1: field 2 has 1025")));
