@@ -151,14 +151,9 @@ const QFont& CellFont::fontFor(const QString& line) const {
 }
 
 double CellFont::advance(const QString& text) const {
-    double width = 0;
-    for (const QChar ch : text) {
-        const double advance = tabled(ch.unicode());
-        if (advance < 0)
-            return needsShaping(text) ? shapingMetrics.horizontalAdvance(text) : metrics.horizontalAdvance(text);
-        width += advance;
-    }
-    return width;
+    if (const std::optional<double> width = plainAdvance(text))
+        return *width;
+    return needsShaping(text) ? shapingMetrics.horizontalAdvance(text) : metrics.horizontalAdvance(text);
 }
 
 std::optional<double> CellFont::asciiAdvance(std::string_view utf8) const {

@@ -128,8 +128,9 @@ void RangePainter::paintText(const TextItem& item) {
         const QPointF at(std::round(x), std::round(baseline));
         // A picture keeps the characters and lays them out when it plays, so
         // plain text need not be laid out now (most of a long list's recording).
-        const QRectF covers(at.x(), at.y() - font.ascent, plain.value_or(0), font.ascent + font.metrics.descent());
-        if (!plain || !VectorPicture::recordText(p, at, line, covers))
+        if (!plain ||
+            !VectorPicture::recordText(
+                p, at, line, QRectF(at.x(), at.y() - font.ascent, *plain, font.ascent + font.metrics.descent())))
             p.drawText(at, line);
     }
     if (clipped) {

@@ -322,12 +322,13 @@ public:
             font.setOverline(false);
             font.setStrikeOut(false);
         }
-        text(p, font, item.text(), QRectF(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()));
+        putText(p, font, item.text(),
+                QRectF(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()));
     }
 
     // One text command, after the font it is in when that changed; `covers` is
     // the area the text's glyphs take.
-    void text(const QPointF& p, const QFont& font, const QString& text, const QRectF& covers) {
+    void putText(const QPointF& p, const QFont& font, const QString& text, const QRectF& covers) {
         if (!mHasTextFont || !(font == mTextFont)) {
             op(Op::Font);
             put(mContent->ops, quint32(intern(mContent->fonts, font)));
@@ -904,7 +905,7 @@ bool VectorPicture::recordText(QPainter& painter, const QPointF& baselineStart, 
     recorder->mStateOnly = true;
     painter.drawPoint(baselineStart);
     recorder->mStateOnly = false;
-    recorder->text(baselineStart, font, text, covers);
+    recorder->putText(baselineStart, font, text, covers);
     return true;
 }
 
