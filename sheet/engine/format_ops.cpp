@@ -152,14 +152,18 @@ void applyFormat(sheet::Workbook& workbook, sheet::Sheet& sheet, const CellRange
         return;
     }
     for (int r = a.firstRow; r <= a.lastRow; ++r) {
+        // The row is looked up once; a cell made for the edit may move its row's cells.
+        Row* row = r < sheet.rowCount() ? &sheet.rowAt(r) : nullptr;
         for (int c = a.firstColumn; c <= a.lastColumn; ++c) {
-            if (sheet.cell(r, c)) {
-                Cell& cell = sheet.cellAt(r, c);
+            if (row && isPresent(*row, c)) {
+                Cell& cell = row->cells[static_cast<std::size_t>(c)];
                 cell.format = ed(cell.format);
             } else {
                 const FormatId old = sheet.effectiveFormat(r, c);
-                if (const FormatId edited = ed(old); edited != old)
+                if (const FormatId edited = ed(old); edited != old) {
                     sheet.cellAt(r, c).format = edited;
+                    row = &sheet.rowAt(r);
+                }
             }
         }
     }
