@@ -310,6 +310,21 @@ QString displayText(const Cell& cell) {
     return {};
 }
 
+bool breaksOnlyAfterBlanks(QStringView paragraph) {
+    const auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    const qsizetype n = paragraph.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = paragraph[i].unicode();
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || digit(c) || c == u' ' ||
+            QStringView(u"@_#&*=<>~^`").contains(QChar(c)))
+            continue;
+        if (QStringView(u",.:;").contains(QChar(c)) && !(i + 1 < n && digit(paragraph[i + 1].unicode())))
+            continue;
+        return false;
+    }
+    return true;
+}
+
 namespace {
 
 bool isBlank(QChar c) {
@@ -339,7 +354,7 @@ void breakParagraph(QStringView paragraph, double width, const WidthOf& widthOf,
     // ("5 9"); the rules, and a spreadsheet, break after any blank.
     QVarLengthArray<bool, kFinderBuffer> breakable(n + 1);
     std::fill(breakable.begin(), breakable.end(), false);
-    {
+    if (!breaksOnlyAfterBlanks(paragraph)) {
         QTextBoundaryFinder finder(QTextBoundaryFinder::Line, paragraph, buffer, kFinderBuffer);
         for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
             breakable[at] = true;

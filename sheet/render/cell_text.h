@@ -131,6 +131,13 @@ QStringList breakLines(const QString& text, const CellFont& font, double width, 
 // How many lines breakLines(text, font, width, true) makes, without making them.
 int lineCount(const QString& text, const CellFont& font, double width);
 
+// True when the line-breaking rules allow a break in `paragraph` only after its
+// blanks, so that breaking it needs no analysis of its characters: ASCII letters,
+// digits, blanks, the symbols that break as letters do (@ _ # & * = < > ~ ^ `)
+// and the separators , . : ; where no digit follows one (Qt breaks "a,5" after
+// the comma). Names, street addresses and e-mail addresses mostly are.
+bool breaksOnlyAfterBlanks(QStringView paragraph);
+
 // Pixels of text the cell `widthPx` wide has room for on one line.
 inline double textWidth(int widthPx) {
     return widthPx - kTextPadLeft - kTextPadRight;

@@ -8,6 +8,8 @@
 #include "sheet/render/sheet_render.h"
 
 #include <QFontInfo>
+#include <QRandomGenerator>
+#include <QTextBoundaryFinder>
 #include <QGlyphRun>
 #include <QTextLayout>
 #include <QtTest>
@@ -41,6 +43,7 @@ private slots:
     void breaksLikeTheReferenceOnWholePixels();
     void advancesAreWholePixelsOfTheOutline();
     void breaksWhereTheRulesAllow();
+    void plainTextBreaksOnlyAfterBlanksAsQtDoes();
     void shapesTheScriptsThatNeedIt();
     void findsCharactersNoFontShows();
 };
@@ -284,6 +287,56 @@ void TestCellText::breaksWhereTheRulesAllow() {
     // Blanks that start the text stay when it wraps.
     QCOMPARE(lines(QStringLiteral("   Apt 4, Elm Road"), widthOf(QStringLiteral("   Apt 4, Elm")) - 1),
              (QStringList{QStringLiteral("   Apt 4,"), QStringLiteral("Elm Road")}));
+}
+
+// Text the shortcut takes must be text Qt's rules break only after blanks: every
+// string of up to five characters of a small alphabet that holds each kind, every
+// string of up to three of all of them, and longer random ones.
+void TestCellText::plainTextBreaksOnlyAfterBlanksAsQtDoes() {
+    int taken = 0;
+    const auto check = [&](const QString& text) {
+        if (!breaksOnlyAfterBlanks(text))
+            return;
+        ++taken;
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
+        for (qsizetype at = finder.toNextBoundary(); at > 0 && at < text.size(); at = finder.toNextBoundary())
+            QVERIFY2(text[at - 1] == u' ', qPrintable(QStringLiteral("[%1] breaks at %2").arg(text).arg(at)));
+    };
+    const auto everyString = [&](const QString& alphabet, int longest) {
+        for (int length = 1; length <= longest; ++length) {
+            std::vector<qsizetype> digits(static_cast<std::size_t>(length), 0);
+            for (;;) {
+                QString text(length, u' ');
+                for (int i = 0; i < length; ++i)
+                    text[i] = alphabet[digits[static_cast<std::size_t>(i)]];
+                check(text);
+                int k = length - 1;
+                while (k >= 0 && ++digits[static_cast<std::size_t>(k)] == alphabet.size())
+                    digits[static_cast<std::size_t>(k--)] = 0;
+                if (k < 0)
+                    break;
+            }
+        }
+    };
+    everyString(QStringLiteral("aZ5 ,.@"), 5);
+    everyString(QStringLiteral("aZ09 ,.:;@_#&*=<>~^`-()/'!+%$|"), 3);
+    const QString pieces[] = {QStringLiteral("Smith"), QStringLiteral(" "),  QStringLiteral("12"),
+                              QStringLiteral(","),     QStringLiteral("."),  QStringLiteral("j.doe@mail.com"),
+                              QStringLiteral("Apt"),   QStringLiteral("4B"), QStringLiteral(":"),
+                              QStringLiteral(";"),     QStringLiteral("_x"), QStringLiteral("  ")};
+    QRandomGenerator random(20261209);
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        for (int n = 2 + int(random.bounded(14)); n > 0; --n)
+            text += pieces[random.bounded(int(std::size(pieces)))];
+        check(text);
+    }
+    QVERIFY(taken > 20000);
+
+    // Text Qt may break elsewhere is left to Qt.
+    for (const char* other : {"a,5", "1.5", "(555) 123-4567", "a-b", "a/b", "M\u00fcller", "a\u200bb"})
+        QVERIFY2(!breaksOnlyAfterBlanks(QString::fromUtf8(other)), other);
+    QVERIFY(breaksOnlyAfterBlanks(u"12 Old Rd, Apt. 4 j.doe@mail.com"));
 }
 
 void TestCellText::shapesTheScriptsThatNeedIt() {
