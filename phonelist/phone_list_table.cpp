@@ -165,7 +165,7 @@ void PhoneListTable::setBookmark(const Bookmark& b) {
     placeCursor(int(it - mRows.begin()), false);
 }
 
-FieldValue PhoneListTable::valueAt(int row, int field) const {
+const FieldValue& PhoneListTable::valueAt(int row, int field) const {
     checkField(field);
     if (row < 0 || row >= RecordCount())
         fail(kNoCurrentRecord);

@@ -104,7 +104,7 @@ public:
 
     // Row-indexed access for the grid adapter, which must not move the cursor.
     // row is 0-based; both throw for a row outside the table.
-    FieldValue valueAt(int row, int field) const;
+    const FieldValue& valueAt(int row, int field) const;
     void setValueAt(int row, int field, const FieldValue& v);
     // The current row, 0-based, or -1 at BOF, EOF or on a removed row.
     int currentRow() const;

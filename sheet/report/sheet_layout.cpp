@@ -56,28 +56,18 @@ std::string cellName(char column, int row) {
     return std::string(1, column) + std::to_string(row);
 }
 
-// Where the table's cursor stood, so the user's selected row survives the layout.
-// An empty table has no row to bookmark; its BOF/EOF state is kept instead.
-struct SavedPosition {
-    bool onRow = false;
-    PhoneListTable::Bookmark bookmark;
-    bool atEof = true;
-
-    explicit SavedPosition(const PhoneListTable& table) {
-        if (table.currentRow() >= 0) {
-            onRow = true;
-            bookmark = table.bookmark();
-        } else {
-            atEof = table.atEof();
-        }
+// The model's text: UTF-8. A list is nearly all ASCII, which is narrowed in
+// place; anything else goes through Qt's encoder.
+std::string utf8Of(const QString& text) {
+    std::string out(std::size_t(text.size()), '\0');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80)
+            return text.toStdString();
+        out[std::size_t(i)] = char(c);
     }
-    void restore(PhoneListTable& table) const {
-        if (onRow)
-            table.setBookmark(bookmark);
-        else
-            table.setCurrentRow(atEof ? table.RecordCount() : -1);
-    }
-};
+    return out;
+}
 
 void WriteHeaderRow() {
     const auto& names = PhoneListTable::fieldNames();
@@ -93,21 +83,21 @@ void WriteHeaderRow() {
 // the row heights once for the block, and the fill once for every second row. The
 // sheet is the one a row-by-row layout makes; a single cell's merge is no merge, and
 // the odd rows keep the white the whole sheet already has.
-int WriteDataRows(PhoneListTable& table) {
-    const SavedPosition saved(table);
-    table.MoveFirst();
-
+int WriteDataRows(const PhoneListTable& table) {
     app().Cells().Select();
     app().Selection().setFormulaHidden(false);
     app().Selection().setLocked(false);
 
+    // Read by row number: the user's current row stays where it is.
+    const int n = table.RecordCount();
     std::vector<std::string> texts;
-    texts.reserve(std::size_t(table.RecordCount()) * PhoneListTable::kFieldCount);
-    int n = 0;
-    for (; !table.atEof(); table.MoveNext(), ++n)
+    texts.reserve(std::size_t(n) * PhoneListTable::kFieldCount);
+    for (int row = 0; row < n; ++row)
         for (int k = 0; k < PhoneListTable::kFieldCount; ++k)
-            texts.push_back(table.Fields(k).text().toStdString());
-    saved.restore(table);
+            if (const FieldValue& value = table.valueAt(row, k))
+                texts.push_back(utf8Of(*value));
+            else
+                texts.emplace_back();
     if (n == 0)
         return 0;
 
