@@ -186,12 +186,14 @@ QStringList exportPhoneList(const ExportRequest& request) {
     if (!request.pdfPath.isEmpty())
         pdf = sheet::pdfOf(model, sheetModel, range, otl::SheetTitle());
 
+    // The workbook's bytes are handed to the writing without a copy: book outlives outputs.
+    std::vector<std::uint8_t> book;
     std::vector<std::pair<QString, QByteArray>> outputs;
     if (!request.xlsPath.isEmpty()) {
         const bool xlsx = request.xlsPath.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
-        const std::vector<std::uint8_t> book = xlsx ? sheet::xlsx::writeBytes(model) : sheet::xls::writeBytes(model);
-        outputs.emplace_back(request.xlsPath,
-                             QByteArray(reinterpret_cast<const char*>(book.data()), qsizetype(book.size())));
+        book = xlsx ? sheet::xlsx::writeBytes(model) : sheet::xls::writeBytes(model);
+        outputs.emplace_back(request.xlsPath, QByteArray::fromRawData(reinterpret_cast<const char*>(book.data()),
+                                                                      qsizetype(book.size())));
     }
     if (!request.csvPath.isEmpty())
         outputs.emplace_back(request.csvPath, phoneListCsv(FilledRows(*gPhoneList)));
