@@ -9,6 +9,7 @@
 #include "phonelist/files/zip_archive.h"
 #include "sheet/xls/xls_io.h"
 
+#include <algorithm>
 #include <span>
 
 namespace {
@@ -131,6 +132,8 @@ std::vector<PhoneListRow> parsePhoneListCsv(const QByteArray& bytes, const QStri
         text.remove(0, 1);
 
     std::vector<PhoneListRow> rows;
+    // A row a line, as far as the list may go: the rows are never moved while it is read.
+    rows.reserve(std::size_t(std::min<qsizetype>(bytes.count('\n') + 1, kMaxListRows)));
     // A line holds at most eight fields and a field at most kMaxFieldLength
     // units; past that the text is only counted, for the message, never kept,
     // so a hostile line costs no memory.

@@ -52,6 +52,10 @@ private slots:
         QVERIFY(errorOf("ok\n\"open,\n\nstill open").startsWith(QStringLiteral("in.csv:2: a quoted field")));
         QVERIFY(errorOf("a\nb\n\xC3\x28\n").startsWith(QStringLiteral("in.csv:3: not valid UTF-8")));
         QVERIFY(errorOf("\xED\xA0\x80").contains(QStringLiteral("UTF-8"))); // an encoded surrogate
+        // ASCII is passed over in words of eight bytes: a bad byte in or after one is found on its line.
+        QVERIFY(errorOf("abcdefgh\nijklmnop\nqrstu\xC3\x28vwxyz\n").startsWith(QStringLiteral("in.csv:3: not valid")));
+        QVERIFY(errorOf("a\nbcdefghijklmno\xF0\x9F\x93").startsWith(QStringLiteral("in.csv:2: not valid")));
+        QCOMPARE(errorOf("abcdefg\xF0\x9F\x93\x9E\n\xD0\x96xxxxxxxx\xC3\xA9"), QString());
         QVERIFY(errorOf("ab\"c\n").startsWith(QStringLiteral("in.csv:1: a quote inside")));
         // Line breaks inside quotes count for the lines after them.
         QVERIFY(errorOf("\"two\nlines\"x\n").startsWith(QStringLiteral("in.csv:2: text after a closing quote")));
