@@ -15,40 +15,61 @@
 
 namespace sheet {
 
-double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
-    if (row < 0 || row >= kMaxRows)
-        throw std::out_of_range("row outside the sheet");
-    // Merged areas of several cells do not take part: their text belongs to the whole area.
-    std::vector<const CellRange*> merges;
-    for (const CellRange& m : sheet.merged)
-        if (detail::isMultiCell(m) && row >= m.firstRow && row <= m.lastRow)
-            merges.push_back(&m);
-    const auto merged = [&](int column) {
-        return std::any_of(merges.begin(), merges.end(),
-                           [&](const CellRange* m) { return column >= m->firstColumn && column <= m->lastColumn; });
-    };
+namespace {
 
-    int px = 0;
-    std::vector<FormatId> seen;
-    const auto oneLine = [&](FormatId id) {
-        if (std::find(seen.begin(), seen.end(), id) != seen.end())
-            return;
-        seen.push_back(id);
-        px = std::max(px, cellFont(workbook.formats.get(id).font).lineHeight);
-    };
-    std::array<bool, kMaxColumns> hasCell{};
-    std::optional<FormatId> fontFormat;
-    const CellFont* font = nullptr;
-    const Row* r = sheet.row(row);
-    if (r) {
-        for (std::size_t c = 0; c < r->cells.size() && c < hasCell.size(); ++c) {
+// Measures rows of one sheet. What all rows share is worked out once: which
+// merged areas take part, the columns' pixel widths and the runs of
+// neighbouring columns with one format, which the cells a row lacks show.
+class RowFitter {
+public:
+    RowFitter(const Workbook& workbook, const Sheet& sheet) : mWorkbook(workbook), mSheet(sheet) {
+        for (const CellRange& m : sheet.merged)
+            if (detail::isMultiCell(m))
+                mMerges.push_back(&m);
+        for (std::size_t c = 0; c < mWidths.size(); ++c) {
+            const Column& column = sheet.columns[c];
+            mWidths[c] = column.hidden ? 0 : column.width ? columnWidthPx(*column.width) : kDefaultColumnWidthPx;
+            if (mRuns.empty() || mRuns.back().format != column.format)
+                mRuns.push_back({int(c), int(c), column.format});
+            else
+                mRuns.back().last = int(c);
+        }
+    }
+
+    double height(int row) const {
+        if (row < 0 || row >= kMaxRows)
+            throw std::out_of_range("row outside the sheet");
+        // Merged areas of several cells do not take part: their text belongs to the whole area.
+        std::vector<const CellRange*> merges;
+        for (const CellRange* m : mMerges)
+            if (row >= m->firstRow && row <= m->lastRow)
+                merges.push_back(m);
+        const auto merged = [&](int column) {
+            return std::any_of(merges.begin(), merges.end(),
+                               [&](const CellRange* m) { return column >= m->firstColumn && column <= m->lastColumn; });
+        };
+
+        int px = 0;
+        // Each format's font is looked up once; a row meets few formats.
+        std::array<FormatId, 8> seen{};
+        std::size_t seenCount = 0;
+        const auto oneLine = [&](FormatId id) {
+            if (std::find(seen.begin(), seen.begin() + seenCount, id) != seen.begin() + seenCount)
+                return;
+            if (seenCount < seen.size())
+                seen[seenCount++] = id;
+            px = std::max(px, cellFont(mWorkbook.formats.get(id).font).lineHeight);
+        };
+        std::optional<FormatId> fontFormat;
+        const CellFont* font = nullptr;
+        const Row* r = mSheet.row(row);
+        const std::size_t cells = r ? std::min(r->cells.size(), std::size_t(kMaxColumns)) : 0;
+        for (std::size_t c = 0; c < cells; ++c) {
             if (!r->present[c])
                 continue;
-            hasCell[c] = true;
             const Cell& cell = r->cells[c];
-            const CellFormat& f = workbook.formats.get(cell.format);
-            const Column& column = sheet.columns[c];
-            const int width = column.hidden ? 0 : column.width ? columnWidthPx(*column.width) : kDefaultColumnWidthPx;
+            const CellFormat& f = mWorkbook.formats.get(cell.format);
+            const int width = mWidths[c];
             if (f.wrap && cell.text() && width > 0 && !merged(static_cast<int>(c))) {
                 // The cells of a row mostly share one format, and so one font.
                 if (cell.format != fontFormat) {
@@ -65,19 +86,38 @@ double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
                 oneLine(cell.format);
             }
         }
-    }
-    if (r && r->format) {
-        oneLine(*r->format);
-    } else {
-        // Neighbouring columns mostly share a format: look each run up once.
-        std::optional<FormatId> previous;
-        for (std::size_t c = 0; c < hasCell.size(); ++c)
-            if (!hasCell[c] && sheet.columns[c].format != previous) {
-                previous = sheet.columns[c].format;
-                oneLine(*previous);
+        if (r && r->format) {
+            oneLine(*r->format);
+        } else {
+            // The columns without a cell here show their own formats.
+            for (const ColumnRun& run : mRuns) {
+                bool lacksCell = std::size_t(run.last) >= cells;
+                for (int c = run.first; !lacksCell && c <= run.last; ++c)
+                    lacksCell = !r->present[std::size_t(c)];
+                if (lacksCell)
+                    oneLine(run.format);
             }
+        }
+        return std::min(rowHeightPoints(px), kMaxRowHeightPoints);
     }
-    return std::min(rowHeightPoints(px), kMaxRowHeightPoints);
+
+private:
+    struct ColumnRun {
+        int first;
+        int last;
+        FormatId format;
+    };
+    const Workbook& mWorkbook;
+    const Sheet& mSheet;
+    std::vector<const CellRange*> mMerges;
+    std::array<int, kMaxColumns> mWidths{};
+    std::vector<ColumnRun> mRuns;
+};
+
+} // namespace
+
+double autoFitRowHeight(const Workbook& workbook, const Sheet& sheet, int row) {
+    return RowFitter(workbook, sheet).height(row);
 }
 
 std::vector<double> autoFitRowHeights(const Workbook& workbook, const Sheet& sheet, int firstRow, int lastRow) {
@@ -86,8 +126,9 @@ std::vector<double> autoFitRowHeights(const Workbook& workbook, const Sheet& she
     const int count = lastRow - firstRow + 1;
     std::vector<double> heights(static_cast<std::size_t>(count));
     const auto fit = [&](int from, int to) {
+        const RowFitter fitter(workbook, sheet);
         for (int r = from; r < to; ++r)
-            heights[static_cast<std::size_t>(r - firstRow)] = autoFitRowHeight(workbook, sheet, r);
+            heights[static_cast<std::size_t>(r - firstRow)] = fitter.height(r);
     };
     // A thread of its own costs a few milliseconds for its fonts: only long runs
     // of rows are shared out, in equal parts, this thread taking the first.

@@ -138,7 +138,8 @@ double CellFont::tabled(char16_t c) const {
 bool CellFont::tabledAdvances(QStringView text, std::vector<double>& advances) const {
     advances.resize(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const double advance = tabled(text[i].unicode());
+        const char16_t c = text[i].unicode();
+        const double advance = c < mAscii.size() && mAscii[c] >= 0 ? mAscii[c] : tabled(c);
         if (advance < 0)
             return false;
         advances[static_cast<std::size_t>(i)] = advance;
@@ -310,15 +311,34 @@ QString displayText(const Cell& cell) {
     return {};
 }
 
+namespace {
+
+// How each ASCII character takes part in breaksOnlyAfterBlanks(): 1 breaks as a
+// letter does, 2 is a separator that may not come before a digit, 0 is anything else.
+constexpr std::array<unsigned char, 128> kBlankBreakClasses = [] {
+    std::array<unsigned char, 128> classes{};
+    for (char c = 'a'; c <= 'z'; ++c)
+        classes[std::size_t(c)] = 1;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        classes[std::size_t(c)] = 1;
+    for (char c = '0'; c <= '9'; ++c)
+        classes[std::size_t(c)] = 1;
+    for (const char c : std::string_view(" @_#&*=<>~^`"))
+        classes[std::size_t(c)] = 1;
+    for (const char c : std::string_view(",.:;"))
+        classes[std::size_t(c)] = 2;
+    return classes;
+}();
+
+} // namespace
+
 bool breaksOnlyAfterBlanks(QStringView paragraph) {
     const auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
     const qsizetype n = paragraph.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = paragraph[i].unicode();
-        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || digit(c) || c == u' ' ||
-            QStringView(u"@_#&*=<>~^`").contains(QChar(c)))
-            continue;
-        if (QStringView(u",.:;").contains(QChar(c)) && !(i + 1 < n && digit(paragraph[i + 1].unicode())))
+        const unsigned char kind = c < kBlankBreakClasses.size() ? kBlankBreakClasses[c] : 0;
+        if (kind == 1 || (kind == 2 && !(i + 1 < n && digit(paragraph[i + 1].unicode()))))
             continue;
         return false;
     }
@@ -384,13 +404,22 @@ void breakParagraph(QStringView paragraph, double width, const WidthOf& widthOf,
         }
         // One segment wider than the line: break it between characters
         // (grapheme clusters, so marks stay with their letter), one at least per line.
-        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, paragraph, buffer, kFinderBuffer);
-        clusters.setPosition(lineStart);
+        // Printable ASCII followed by nothing that joins it is a cluster a character.
+        const qsizetype scanned = std::min(to + 1, n);
+        const bool singles = std::all_of(paragraph.begin() + lineStart, paragraph.begin() + scanned,
+                                         [](QChar ch) { return ch.unicode() >= 0x20 && ch.unicode() < 0x7f; });
+        std::optional<QTextBoundaryFinder> clusters;
+        if (!singles) {
+            clusters.emplace(QTextBoundaryFinder::Grapheme, paragraph, buffer, kFinderBuffer);
+            clusters->setPosition(lineStart);
+        }
+        qsizetype at = lineStart;
+        const auto nextCluster = [&] { return clusters ? clusters->toNextBoundary() : (at < n ? ++at : -1); };
         qsizetype pieceStart = lineStart;
-        qsizetype pieceEnd = clusters.toNextBoundary();
+        qsizetype pieceEnd = nextCluster();
         const qsizetype end = shownEnd(lineStart, to);
         while (pieceEnd > 0 && pieceEnd < end) {
-            const qsizetype next = clusters.toNextBoundary();
+            const qsizetype next = nextCluster();
             if (next < 0)
                 break;
             if (widthOf(pieceStart, next) > width) {

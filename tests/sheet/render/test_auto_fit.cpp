@@ -81,6 +81,11 @@ void TestAutoFit::autoFitOfRowsWithoutText() {
     QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(small).lineHeight));
     s.columns[200].format = pls::withFormat(wb, [&](CellFormat& f) { f.font = big; });
     QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(big).lineHeight));
+    // A column's format counts only where the row has no cell of its own there.
+    s.cellAt(11, 200).format = smallId;
+    QCOMPARE(autoFitRowHeight(wb, s, 11), rowHeightPoints(cellFont(small).lineHeight));
+    s.cellAt(12, 201).format = smallId;
+    QCOMPARE(autoFitRowHeight(wb, s, 12), rowHeightPoints(cellFont(big).lineHeight));
     s.rowAt(9).format = smallId;
     QCOMPARE(autoFitRowHeight(wb, s, 9), rowHeightPoints(cellFont(small).lineHeight));
 }

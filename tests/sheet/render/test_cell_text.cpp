@@ -142,6 +142,12 @@ void TestCellText::breaksLinesAtSpacesWithinTheWidth() {
     QCOMPARE(pieces.join(QString()), word);
     for (const QString& piece : pieces)
         QVERIFY(!piece.isEmpty() && font.metrics.horizontalAdvance(piece) <= 60);
+    // A mark stays with its letter when such a word breaks.
+    const QString marked = QString(20, u'W') + QStringLiteral("e\u0301") + QString(20, u'W');
+    const QStringList markedPieces = breakLines(marked, font, 60, true);
+    QCOMPARE(markedPieces.join(QString()), marked);
+    for (const QString& piece : markedPieces)
+        QVERIFY(!piece.startsWith(u'\u0301'));
     // Even a column narrower than one character shows every character.
     QCOMPARE(breakLines(QStringLiteral("abc"), font, 0, true).join(QString()), QStringLiteral("abc"));
 }
