@@ -29,16 +29,25 @@ sheet::Border shownLine(const Range& range, int edge) {
 void drawLine(const Range& range, int edge, const std::function<void(sheet::Border&)>& edit) {
     sheet::Sheet& s = range.model();
     sheet::Workbook& wb = range.workbookModel();
+    // Every area's strips lie on the same sides: one editor for the lines drawn and
+    // one for the neighbours' lines cleared serve them all, area after area.
+    FormatEdit draw;
+    FormatEdit clear;
+    std::optional<FormatEditor> drawn;
+    std::optional<FormatEditor> cleared;
     for (const CellRange& a : range.areas()) {
         const auto strip = stripOf(a, edge);
         if (!strip)
             continue;
-        const Edge ownEdge = strip->ownEdge;
-        applyFormat(wb, s, strip->own, [&](CellFormat& f) { edit(f.border(ownEdge)); });
-        if (strip->neighbour) {
-            const Edge other = strip->neighbourEdge;
-            applyFormat(wb, s, *strip->neighbour, [other](CellFormat& f) { f.border(other) = {}; });
+        if (!drawn) {
+            draw = [&edit, own = strip->ownEdge](CellFormat& f) { edit(f.border(own)); };
+            clear = [other = strip->neighbourEdge](CellFormat& f) { f.border(other) = {}; };
+            drawn.emplace(wb, draw);
+            cleared.emplace(wb, clear);
         }
+        applyFormat(s, strip->own, *drawn);
+        if (strip->neighbour)
+            applyFormat(s, *strip->neighbour, *cleared);
     }
 }
 

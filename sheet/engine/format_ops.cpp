@@ -7,36 +7,6 @@
 namespace sheet::om {
 namespace {
 
-// Edits formats by id, once per distinct id.
-class Editor {
-public:
-    Editor(sheet::Workbook& workbook, const FormatEdit& edit) : mWorkbook(workbook), mEdit(edit) {}
-    FormatId operator()(FormatId id) {
-        // Most edits meet a handful of formats (one cell, one row): a short list
-        // first, a hash map only once it grows.
-        for (std::size_t i = 0; i < mFewCount; ++i)
-            if (mFew[i].first == id)
-                return mFew[i].second;
-        if (auto it = mMemo.find(id); it != mMemo.end())
-            return it->second;
-        CellFormat f = mWorkbook.formats.get(id);
-        mEdit(f);
-        const FormatId edited = mWorkbook.formats.intern(f);
-        if (mFewCount < mFew.size())
-            mFew[mFewCount++] = {id, edited};
-        else
-            mMemo.emplace(id, edited);
-        return edited;
-    }
-
-private:
-    sheet::Workbook& mWorkbook;
-    const FormatEdit& mEdit;
-    std::array<std::pair<FormatId, FormatId>, 8> mFew{};
-    std::size_t mFewCount = 0;
-    std::unordered_map<FormatId, FormatId> mMemo;
-};
-
 bool isPresent(const Row& row, int column) {
     const auto c = static_cast<std::size_t>(column);
     return c < row.present.size() && row.present[c];
@@ -82,8 +52,28 @@ void clearCell(sheet::Sheet& sheet, int row, int column) {
 
 } // namespace
 
+FormatId FormatEditor::edited(FormatId id) {
+    for (std::size_t i = 0; i < mFewCount; ++i)
+        if (mFew[i].first == id)
+            return mFew[i].second;
+    if (auto it = mMemo.find(id); it != mMemo.end())
+        return it->second;
+    CellFormat f = mWorkbook.formats.get(id);
+    mEdit(f);
+    const FormatId result = mWorkbook.formats.intern(f);
+    if (mFewCount < mFew.size())
+        mFew[mFewCount++] = {id, result};
+    else
+        mMemo.emplace(id, result);
+    return result;
+}
+
 void applyFormat(sheet::Workbook& workbook, sheet::Sheet& sheet, const CellRange& a, const FormatEdit& edit) {
-    Editor ed(workbook, edit);
+    FormatEditor editor(workbook, edit);
+    applyFormat(sheet, a, editor);
+}
+
+void applyFormat(sheet::Sheet& sheet, const CellRange& a, FormatEditor& ed) {
     if (useColumnPath(a)) {
         for (int c = a.firstColumn; c <= a.lastColumn; ++c) {
             Column& column = sheet.columns[static_cast<std::size_t>(c)];
@@ -155,8 +145,9 @@ void applyFormat(sheet::Workbook& workbook, sheet::Sheet& sheet, const CellRange
         // The row is looked up once; a cell made for the edit may move its row's cells.
         Row* row = r < sheet.rowCount() ? &sheet.rowAt(r) : nullptr;
         for (int c = a.firstColumn; c <= a.lastColumn; ++c) {
-            if (row && isPresent(*row, c)) {
-                Cell& cell = row->cells[static_cast<std::size_t>(c)];
+            const auto at = static_cast<std::size_t>(c);
+            if (row && at < row->present.size() && row->present[at]) {
+                Cell& cell = row->cells[at];
                 cell.format = ed(cell.format);
             } else {
                 const FormatId old = sheet.effectiveFormat(r, c);

@@ -157,8 +157,10 @@ const CellFormat& firstFormat(const Range& range) {
 void applyToAll(const Range& range, const FormatEdit& edit) {
     sheet::Sheet& s = range.model();
     sheet::Workbook& wb = range.workbookModel();
+    // One editor for all areas: a format the areas share is edited once.
+    FormatEditor editor(wb, edit);
     for (const CellRange& a : range.areas())
-        applyFormat(wb, s, a, edit);
+        applyFormat(s, a, editor);
 }
 
 std::string fileNameOf(const std::string& path) {

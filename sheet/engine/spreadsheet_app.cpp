@@ -120,6 +120,20 @@ om::Range SpreadsheetApp::Columns(const std::string& spec) const {
     return ActiveSheet().Columns(spec);
 }
 
+om::Range SpreadsheetApp::Union(const std::vector<om::Range>& ranges) const {
+    if (ranges.empty())
+        throw std::runtime_error("Method 'Union' of object '_Application' failed: no ranges");
+    const Sheet& sheet = ranges.front().model();
+    std::vector<CellRange> areas;
+    for (const om::Range& range : ranges) {
+        if (&range.model() != &sheet)
+            throw std::runtime_error(
+                "Method 'Union' of object '_Application' failed: the ranges are on different sheets");
+        areas.insert(areas.end(), range.areas().begin(), range.areas().end());
+    }
+    return om::Range(ranges.front(), std::move(areas));
+}
+
 om::Range SpreadsheetApp::Selection() const {
     const om::Worksheet ws = ActiveSheet();
     const Sheet& s = ws.model();

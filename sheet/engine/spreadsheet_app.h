@@ -68,6 +68,9 @@ public:
     om::Range Cells(int row, int column) const; // 1-based
     om::Range Rows(const std::string& spec) const;
     om::Range Columns(const std::string& spec) const;
+    // One range of the areas of all `ranges`, in order, as the selection of several
+    // blocks at once; every one must be on the same sheet. Throws otherwise.
+    om::Range Union(const std::vector<om::Range>& ranges) const;
     om::Range Selection() const;
     om::Range ActiveCell() const;
     om::Worksheet ActiveSheet() const;

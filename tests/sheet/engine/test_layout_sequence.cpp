@@ -108,8 +108,11 @@ protected:
             app->Range(block).setTexts(texts);
             app->Range(block).setWrapText(true);
             borders(block, true, false, false, true, true, true, 15);
+            std::vector<Range> stripes;
             for (int i = 2; i <= n; i += 2)
-                fill("B" + std::to_string(i + 4) + ":I" + std::to_string(i + 4), 19);
+                stripes.push_back(app->Range(block).Rows().Item(i));
+            app->Union(stripes).Select();
+            fill("", 19);
             app->Rows("5:" + std::to_string(n + 4)).EntireRow().AutoFit();
         }
         for (int i = 1; i <= n && !asBlock; ++i) {

@@ -162,6 +162,26 @@ TEST_F(EngineTest, selectSetsSelectionAndActiveCell) {
     EXPECT_EQ(app->Range("C4").FormulaR1C1(), "");
 }
 
+TEST_F(EngineTest, unionJoinsTheAreasOfRangesOnOneSheet) {
+    const Range both = app->Union({app->Range("B2:C2"), app->Range("E4:F6,H1")});
+    EXPECT_EQ(both.Address(), "$B$2:$C$2,$E$4:$F$6,$H$1");
+    // Each area takes an edit as it would alone; inside lines only where an area has them.
+    both.Interior().setColorIndex(19);
+    both.Borders(xlInsideHorizontal).setLineStyle(xlContinuous);
+    both.Borders(xlEdgeTop).setColorIndex(15);
+    for (const char* a : {"B2", "C2", "E4", "F6", "H1"})
+        EXPECT_EQ(formatAt(a).fill, 19) << a;
+    EXPECT_EQ(formatAt("D2").fill, formatAt("A1").fill);
+    EXPECT_EQ(edgeAt("E5", Edge::Top).style, kLineThin);
+    EXPECT_EQ(edgeAt("B2", Edge::Top), (sheet::Border{kLineThin, 15}));
+    EXPECT_EQ(edgeAt("E4", Edge::Top), (sheet::Border{kLineThin, 15}));
+    EXPECT_EQ(edgeAt("C3", Edge::Top).style, kLineNone);
+
+    EXPECT_THROW(app->Union({}), std::runtime_error);
+    app->Sheets().Item(2).Activate();
+    EXPECT_THROW(app->Union({both, app->Range("A1")}), std::runtime_error);
+}
+
 TEST_F(EngineTest, formulaR1C1EntersTypedInput) {
     app->Range("B5").setFormulaR1C1("0123");
     app->Range("C5").setFormulaR1C1("12345");
