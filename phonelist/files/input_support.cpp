@@ -44,7 +44,11 @@ QByteArray readListFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         fail(path, 0, QStringLiteral("cannot be read: ") + file.errorString());
-    QByteArray bytes = file.read(kMaxListBytes + 1);
+    // A buffer of the size the file has, not of the limit: reading into one of 256 MB
+    // maps that much. Whatever the file gained since is read after it.
+    QByteArray bytes = file.read(std::min(file.size(), kMaxListBytes) + 1);
+    if (!file.atEnd() && bytes.size() <= kMaxListBytes)
+        bytes += file.read(kMaxListBytes + 1 - bytes.size());
     refuseTooLarge(bytes, path);
     return bytes;
 }

@@ -161,6 +161,27 @@ private slots:
         }
     }
 
+    void readsAFileWholeAndRefusesOneOverTheLimit() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("list.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Andersen,Maria\nOkafor,John");
+        file.close();
+        const std::vector<PhoneListRow> rows = readPhoneListCsv(file.fileName());
+        QCOMPARE(rows.size(), std::size_t(2));
+        QCOMPARE(rows[1][1], QStringLiteral("John"));
+
+        // A sparse file one byte over 256 MB: no disk needed.
+        QVERIFY(file.resize((qint64(256) << 20) + 1));
+        try {
+            readPhoneListCsv(file.fileName());
+            QFAIL("no error");
+        } catch (const InputError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()),
+                     file.fileName() + QStringLiteral(": is larger than 256 MB; that is no phone list"));
+        }
+    }
+
     void missingFileNamesTheFile() {
         try {
             readPhoneListCsv(QStringLiteral("/nonexistent/list.csv"));
