@@ -54,26 +54,40 @@ std::u16string readUnicodeString(ByteReader& r, bool shortCount) {
 
 namespace {
 
-// Four characters a step: hashing is most of adding a string that is new.
-std::size_t hashText(std::u16string_view text) {
+// Eight bytes a step: hashing is most of adding a string that is new.
+std::size_t hashText(std::string_view text) {
     constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ULL;
     std::uint64_t h = text.size() * kMix;
     std::size_t i = 0;
-    for (; i + 4 <= text.size(); i += 4) {
+    for (; i + 8 <= text.size(); i += 8) {
         std::uint64_t word;
         std::memcpy(&word, text.data() + i, sizeof word);
         h = std::rotl((h ^ word) * kMix, 29);
     }
     for (; i < text.size(); ++i)
-        h = std::rotl((h ^ text[i]) * kMix, 29);
+        h = std::rotl((h ^ static_cast<unsigned char>(text[i])) * kMix, 29);
     return static_cast<std::size_t>(h ^ (h >> 32));
+}
+
+bool isAscii(std::string_view text) {
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return false;
+    return true;
 }
 
 } // namespace
 
-void SstBuilder::reserve(std::size_t strings, std::size_t chars) {
+void SstBuilder::reserve(std::size_t strings, std::size_t bytes) {
     mStart.reserve(strings);
-    mChars.reserve(chars);
+    mBytes.reserve(bytes);
     if (mSlots.size() < strings * 2) {
         std::size_t n = 16;
         while (n < strings * 2)
@@ -89,10 +103,10 @@ void SstBuilder::reserve(std::size_t strings, std::size_t chars) {
 }
 
 void SstBuilder::grow() {
-    reserve(std::max<std::size_t>(mStart.size() * 2, 64), mChars.size());
+    reserve(std::max<std::size_t>(mStart.size() * 2, 64), mBytes.size());
 }
 
-std::uint32_t SstBuilder::add(std::u16string_view text) {
+std::uint32_t SstBuilder::add(std::string_view text) {
     if ((mStart.size() + 1) * 2 > mSlots.size())
         grow();
     const std::size_t mask = mSlots.size() - 1;
@@ -103,14 +117,14 @@ std::uint32_t SstBuilder::add(std::u16string_view text) {
         slot = (slot + 1) & mask;
     }
     const auto index = static_cast<std::uint32_t>(mStart.size());
-    mStart.push_back(mChars.size());
-    mChars.insert(mChars.end(), text.begin(), text.end());
+    mStart.push_back(mBytes.size());
+    mBytes.insert(mBytes.end(), text.begin(), text.end());
     mSlots[slot] = index + 1;
     return index;
 }
 
 std::size_t SstBuilder::maxBytes() const {
-    const std::size_t content = 8 + mStart.size() * 3 + mChars.size() * 2;
+    const std::size_t content = 8 + mStart.size() * 3 + mBytes.size() * 2;
     return content + (content / kMaxRecordData + 1) * 5 + 4 + kMaxRecordData;
 }
 
@@ -138,23 +152,24 @@ void SstBuilder::write(RecordWriter& out, std::uint32_t total) const {
         body.clear();
         id = rid::Continue;
     };
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::u16string_view s = at(i);
-        const bool compressed = isCompressible(s);
-        const std::size_t width = compressed ? 1 : 2;
-        const std::size_t firstChar = s.empty() ? 0 : width;
+    // A string's header stays with its first character; the bucket points at the header.
+    const auto startString = [&](std::size_t index, std::size_t firstChar) {
         if (body.size() + 3 + firstChar > kMaxRecordData)
             flush();
-        if (i % dsst == 0)
+        if (index % dsst == 0)
             buckets.push_back({static_cast<std::uint32_t>(out.size() + 4 + body.size()),
                                static_cast<std::uint16_t>(4 + body.size())});
+    };
+    // Lays out the characters of s: a byte each when compressed (all below 256), else UTF-16 units.
+    const auto put = [&](const auto& s, bool compressed) {
+        const std::size_t width = compressed ? 1 : 2;
         w.u16(static_cast<unsigned>(s.size()));
         w.u8(compressed ? 0u : 1u);
         std::size_t done = 0;
         for (;;) {
             const std::size_t fit = std::min(s.size() - done, (kMaxRecordData - body.size()) / width);
             const auto piece = s.substr(done, fit);
-            if (compressed) // every character below 256: its low byte
+            if (compressed)
                 body.insert(body.end(), piece.begin(), piece.end());
             else
                 for (const char16_t c : piece)
@@ -165,6 +180,21 @@ void SstBuilder::write(RecordWriter& out, std::uint32_t total) const {
             flush();
             w.u8(compressed ? 0u : 1u);
         }
+    };
+    std::u16string decoded;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view s = at(i);
+        if (isAscii(s)) { // the UTF-8 bytes are the characters
+            startString(i, s.empty() ? 0 : 1);
+            put(s, true);
+            continue;
+        }
+        decoded.clear();
+        appendUtf16(s, decoded);
+        const std::u16string_view units = decoded;
+        const bool compressed = isCompressible(units);
+        startString(i, compressed ? 1 : 2);
+        put(units, compressed);
     }
     flush();
 

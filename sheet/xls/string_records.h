@@ -28,20 +28,22 @@ void writeUnicodeString(ByteWriter& w, std::u16string_view text, bool shortCount
 std::u16string readUnicodeString(ByteReader& r, bool shortCount);
 
 // Builds the SST: add() deduplicates and returns the index a LABELSST cell
-// stores. Strings live in one flat buffer with an open-addressing index, so
-// adding a string allocates nothing per string.
+// stores. Strings are kept as the model's UTF-8 in one flat buffer with an
+// open-addressing index, so adding a string allocates nothing per string and
+// converts nothing; write() turns each unique string into BIFF8 characters once,
+// and plain ASCII, nearly all of a list, goes over byte for byte.
 class SstBuilder {
 public:
-    std::uint32_t add(std::u16string_view text);
+    std::uint32_t add(std::string_view utf8);
     std::size_t uniqueCount() const { return mStart.size(); }
-    std::u16string_view at(std::size_t i) const {
-        const std::size_t end = i + 1 < mStart.size() ? mStart[i + 1] : mChars.size();
-        return {mChars.data() + mStart[i], end - mStart[i]};
+    std::string_view at(std::size_t i) const {
+        const std::size_t end = i + 1 < mStart.size() ? mStart[i + 1] : mBytes.size();
+        return {mBytes.data() + mStart[i], end - mStart[i]};
     }
-    void reserve(std::size_t strings, std::size_t chars);
+    void reserve(std::size_t strings, std::size_t bytes);
     // At least the bytes write() puts out: each string's count, flags and
-    // characters in two bytes, a CONTINUE header and a flag byte per record, and
-    // the largest EXTSST.
+    // characters in two bytes (a string has no more UTF-16 units than UTF-8
+    // bytes), a CONTINUE header and a flag byte per record, and the largest EXTSST.
     std::size_t maxBytes() const;
     // Writes SST and its CONTINUE records, then EXTSST; `total` is the number of LABELSST cells.
     void write(RecordWriter& out, std::uint32_t total) const;
@@ -49,7 +51,7 @@ public:
 private:
     void grow();
 
-    std::vector<char16_t> mChars;
+    std::vector<char> mBytes;
     std::vector<std::size_t> mStart;
     std::vector<std::uint32_t> mSlots; // index + 1 of the string hashed there; 0 = empty
 };

@@ -19,7 +19,6 @@ namespace sheet::xls {
 namespace {
 
 constexpr std::uint16_t kDefaultCellXf = 15;
-constexpr std::size_t kMaxText = 32767;
 constexpr std::size_t kMaxXfs = 4050;
 
 std::string cellName(int row, int column) {
@@ -93,12 +92,11 @@ private:
                 const Cell& cell = row->cells[c];
                 use(cell.format);
                 if (const std::string* text = cell.text()) {
-                    mScratch.clear();
-                    appendUtf16(*text, mScratch);
-                    if (mScratch.size() > kMaxText)
+                    // No text has more UTF-16 units than UTF-8 bytes: only long ones are counted.
+                    if (text->size() > kMaxTextLength && toUtf16(*text).size() > kMaxTextLength)
                         throw std::invalid_argument("Cell " + cellName(r, static_cast<int>(c)) + " on sheet \"" +
                                                     sheet.name + "\" holds more than 32,767 characters.");
-                    mSstOrder.push_back(mSst.add(mScratch));
+                    mSstOrder.push_back(mSst.add(*text));
                 }
             }
         }
@@ -169,7 +167,6 @@ private:
     std::vector<FormatRecord> mFormats;
     SstBuilder mSst;
     std::vector<std::uint32_t> mSstOrder;
-    std::u16string mScratch;
 };
 
 void writeStyleXfs(RecordWriter& out) {

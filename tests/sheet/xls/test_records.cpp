@@ -311,8 +311,10 @@ TEST(XlsRecords, splitsSharedStringsAcrossContinue) {
     // its first character, so it opens the CONTINUE; its UTF-16 characters run
     // into a third record, which starts with a flags byte.
     SstBuilder sst;
-    const std::u16string first(8210, u'a');
-    const std::u16string second(5000, u'\u20AC');
+    const std::string first(8210, 'a');
+    std::string second;
+    for (int i = 0; i < 5000; ++i)
+        second += "\u20AC"; // three bytes of UTF-8, one UTF-16 unit
     EXPECT_EQ(sst.add(first), 0u);
     EXPECT_EQ(sst.add(second), 1u);
     EXPECT_EQ(sst.add(first), 0u);
@@ -402,8 +404,11 @@ TEST(XlsRecords, sharedStringEndingAtARecordEndStartsTheNextHeaderWithoutFlags) 
     // the next string's header opens the CONTINUE; its 8-bit data runs into a
     // third record that starts with the flags byte 0.
     SstBuilder sst;
-    sst.add(std::u16string(8213, u'x'));
-    sst.add(std::u16string(9000, u'\u00E9'));
+    sst.add(std::string(8213, 'x'));
+    std::string accents;
+    for (int i = 0; i < 9000; ++i)
+        accents += "\u00E9"; // two bytes of UTF-8, one 8-bit character
+    sst.add(accents);
     Bytes stream;
     RecordWriter w(stream);
     sst.write(w, 2);
