@@ -58,7 +58,7 @@ public:
                 return;
             if (seenCount < seen.size())
                 seen[seenCount++] = id;
-            px = std::max(px, cellFont(mWorkbook.formats.get(id).font).lineHeight);
+            px = std::max(px, fontOf(id).lineHeight);
         };
         std::optional<FormatId> fontFormat;
         const CellFont* font = nullptr;
@@ -74,7 +74,7 @@ public:
                 // The cells of a row mostly share one format, and so one font.
                 if (cell.format != fontFormat) {
                     fontFormat = cell.format;
-                    font = &cellFont(f.font);
+                    font = &fontOf(cell.format);
                 }
                 const double room = textWidth(width);
                 // Most cells hold one line of plain ASCII that fits: measured from the
@@ -102,6 +102,18 @@ public:
     }
 
 private:
+    // The font of a format, looked up by format id: a sheet's rows use a few
+    // formats, and hashing a font's name for every row costs more than measuring it.
+    const CellFont& fontOf(FormatId id) const {
+        for (const auto& [format, font] : mFonts)
+            if (format == id)
+                return *font;
+        const CellFont& font = cellFont(mWorkbook.formats.get(id).font);
+        if (mFonts.size() < kFontsKept)
+            mFonts.emplace_back(id, &font);
+        return font;
+    }
+
     struct ColumnRun {
         int first;
         int last;
@@ -112,6 +124,9 @@ private:
     std::vector<const CellRange*> mMerges;
     std::array<int, kMaxColumns> mWidths{};
     std::vector<ColumnRun> mRuns;
+    static constexpr std::size_t kFontsKept = 16;
+    // cellFont() keeps its fonts for the thread's lifetime; a fitter lives on one thread.
+    mutable std::vector<std::pair<FormatId, const CellFont*>> mFonts;
 };
 
 } // namespace
