@@ -80,7 +80,7 @@ void WriteHeaderRow() {
 
 // Writes every row of the table from sheet row 5 on; returns how many. The rows go
 // to the sheet as one block: their texts in one call, then wrap, the grey lines and
-// the row heights once for the block, and the fill once for every second row. The
+// the row heights once for the block, and every second row filled as one range. The
 // sheet is the one a row-by-row layout makes; a single cell's merge is no merge, and
 // the odd rows keep the white the whole sheet already has.
 int WriteDataRows(const PhoneListTable& table) {
